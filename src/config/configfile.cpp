@@ -1,0 +1,132 @@
+#include "config/configfile.h"
+
+#include "config/beep.h"
+#include "config/maker.h"
+#include "config/numbers.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace tovrix {
+
+namespace {
+
+constexpr int kReservedLines = 10;
+constexpr int kFirstValueColumn = 6;  // 0-based column of a table line's first value
+constexpr int kValueStride = 4;       // three digits and a blank
+constexpr int kChecksumColumn = 6;    // 0-based column of the value on the "[CHK]" line
+
+std::string threeDigits(int value) { return fillString(3, '0', value); }
+
+std::string tableLine(const ImageBytes& image, int k) {
+    std::string line = "[" + threeDigits(k) + "] ";
+    for (int j = 0; j < tvx::kValuesPerLine; ++j) {
+        const int position = k * tvx::kValuesPerLine + j;
+        // The 16 positions after the image's end carry no data; they are
+        // written as filler so that the layout holds.
+        const int value = position < tvx::kImageBytes ? image[position] : 255;
+        line += threeDigits(value) + " ";
+    }
+    return line;
+}
+
+const std::string& lineAt(const std::vector<std::string>& lines, int i) {
+    static const std::string empty;
+    return i < static_cast<int>(lines.size()) ? lines[i] : empty;
+}
+
+std::string_view field(const std::string& line, std::size_t start, std::size_t length) {
+    if (start >= line.size()) {
+        return {};
+    }
+    return std::string_view(line).substr(start, length);
+}
+
+std::optional<int> findLine(const std::vector<std::string>& lines, int from, auto matches) {
+    const int last = std::min<int>(tvx::kLastSearchedLine, static_cast<int>(lines.size()) - 1);
+    for (int i = from; i <= last; ++i) {
+        if (matches(lines[i])) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::string> buildConfigFile(const ConfData& conf, const ImageBytes& image,
+                                         int comNumber, std::string_view firmwareText) {
+    std::vector<std::string> lines;
+    lines.reserve(tvx::kLineCount);
+    for (std::uint8_t byte : conf) {
+        lines.push_back(std::to_string(byte));
+    }
+    lines.push_back("COM" + std::to_string(comNumber));
+    lines.insert(lines.end(), kReservedLines, "freier String");
+    lines.push_back("Firmware: " + std::string(firmwareText));
+    lines.push_back("1");
+    lines.push_back("05");
+    lines.push_back(tvx::kTableMarker);
+    for (int k = 0; k < tvx::kTableLines; ++k) {
+        lines.push_back(tableLine(image, k));
+    }
+    lines.push_back(std::string(tvx::kChecksumTag) + " " + threeDigits(image[tvx::kImageBytes - 1]));
+    lines.push_back("--*--");
+    lines.push_back("comments: -reserved-");
+    lines.push_back(std::string("Tovrix v") + maker::kToolVersion + " - " + maker::kCompany +
+                    " - 11/2007 - " + maker::kHomePage);
+    return lines;
+}
+
+ConfigFileLoad loadConfigFile(const std::vector<std::string>& lines, ConfData& conf,
+                              ImageBytes& image) {
+    // Everything is read into copies first, so that a rejected file leaves
+    // the block and the image exactly as they were.
+    std::array<std::uint8_t, conf::kBlockSize> block{};
+    for (int i = 0; i < conf::kBlockSize; ++i) {
+        const std::optional<std::int32_t> value = parseNumber32(lineAt(lines, i));
+        if (!value) {
+            return {LoadError::BadConfigLine, i};
+        }
+        block[i] = static_cast<std::uint8_t>(*value);
+    }
+
+    const std::optional<int> marker = findLine(
+        lines, conf::kBlockSize, [](const std::string& line) { return line == tvx::kTableMarker; });
+    if (!marker) {
+        return {LoadError::NoTableMarker};
+    }
+    const int tableStart = *marker + 1;
+    const std::optional<int> checksumLine =
+        findLine(lines, tableStart, [](const std::string& line) {
+            return line.compare(0, 5, tvx::kChecksumTag) == 0;
+        });
+    if (!checksumLine) {
+        return {LoadError::NoChecksumLine};
+    }
+
+    ImageBytes loaded;
+    loaded.fill(255);
+    for (int k = 0; k < tvx::kTableLines; ++k) {
+        const std::string& line = lineAt(lines, tableStart + k);
+        for (int j = 0; j < tvx::kValuesPerLine; ++j) {
+            const std::optional<std::int32_t> value =
+                parseNumber32(field(line, kFirstValueColumn + kValueStride * j, 3));
+            const int position = k * tvx::kValuesPerLine + j;
+            if (!value) {
+                beep();
+            } else if (position < tvx::kImageBytes) {
+                loaded[position] = static_cast<std::uint8_t>(*value);
+            }
+        }
+    }
+    const std::optional<std::int32_t> checksum =
+        parseNumber32(field(lines[*checksumLine], kChecksumColumn, 3));
+    loaded[tvx::kImageBytes - 1] = static_cast<std::uint8_t>(checksum.value_or(0));
+
+    std::copy(block.begin(), block.end(), conf.begin());
+    image = loaded;
+    return {};
+}
+
+}  // namespace tovrix

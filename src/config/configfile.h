@@ -1,0 +1,56 @@
+#pragma once
+
+#include "config/confblock.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovrix {
+
+// The ".tvx" configuration file: the whole configuration block and the table
+// image as 617 lines of readable text.
+namespace tvx {
+
+inline constexpr int kLineCount = 617;
+inline constexpr int kImageBytes = 8192;
+inline constexpr int kTableLines = 342;   // 24 values each, 8208 positions
+inline constexpr int kValuesPerLine = 24;
+inline constexpr int kComLine = 256;
+inline constexpr int kFirmwareLine = 267;
+inline constexpr int kTableMarkerLine = 270;
+inline constexpr int kLastSearchedLine = 999;  // markers are looked for up to here
+inline constexpr const char* kTableMarker = "--T--";
+inline constexpr const char* kChecksumTag = "[CHK]";
+
+}  // namespace tvx
+
+using ImageBytes = std::array<std::uint8_t, tvx::kImageBytes>;
+
+// Builds the 617 lines. The checksum line repeats image byte 8191 as it
+// stands; the caller brings the image up to date first.
+std::vector<std::string> buildConfigFile(const ConfData& conf, const ImageBytes& image,
+                                         int comNumber, std::string_view firmwareText);
+
+enum class LoadError {
+    None,
+    BadConfigLine,   // one of lines 0..127 is not a number
+    NoTableMarker,   // no "--T--" line between lines 128 and 999
+    NoChecksumLine,  // no "[CHK]" line after the table start
+};
+
+struct ConfigFileLoad {
+    LoadError error = LoadError::None;
+    int line = -1;  // the offending line for BadConfigLine
+};
+
+// Reads a configuration file's lines into block bytes 0..127 and the image.
+// Nothing is changed unless the whole file is accepted. A table value that
+// does not read as a number beeps once and leaves its byte at 255; image
+// byte 8191 comes from the "[CHK]" line (0 when that is unreadable).
+ConfigFileLoad loadConfigFile(const std::vector<std::string>& lines, ConfData& conf,
+                              ImageBytes& image);
+
+}  // namespace tovrix
