@@ -1,0 +1,79 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace tovrix {
+
+// The serial port as the transfers use it. The window backs it with its
+// port component; tests with a scripted receiver.
+class LinkPort {
+  public:
+    virtual ~LinkPort() = default;
+    // Closes the port and opens it again on the selected number. False when
+    // it cannot be opened.
+    virtual bool restart() = 0;
+    // Queues one byte for sending. Throws a std::runtime_error (the port's
+    // write error) when the byte cannot be queued; nothing is queued then.
+    virtual void writeByte(std::uint8_t byte) = 0;
+    // Takes one waiting byte. Throws a std::runtime_error (the port's read
+    // error) when nothing waits.
+    virtual std::uint8_t readByte() = 0;
+    // Discards everything still queued for sending.
+    virtual void clearOutput() = 0;
+};
+
+// A timer that, once started, ticks every interval until it is stopped
+// (the window's QTimer objects Timer1 and resettimer; a fake in tests).
+class LinkTimer {
+  public:
+    virtual ~LinkTimer() = default;
+    virtual void stop() = 0;
+    virtual void setInterval(std::chrono::milliseconds interval) = 0;
+    virtual void start() = 0;
+};
+
+// Font colour of the info line, as RGB value: black for progress and
+// success, red for failure.
+enum class InfoColour : std::uint32_t { black = 0, red = 255 };
+
+// What the transfers show and take from the main window.
+class LinkView {
+  public:
+    virtual ~LinkView() = default;
+
+    // The info line.
+    virtual std::string infoText() const = 0;
+    virtual void setInfoText(const std::string& text) = 0;
+    virtual void setInfoColour(InfoColour colour) = 0;
+
+    // The progress gauge (0..100).
+    virtual void setGaugeVisible(bool visible) = 0;
+    virtual void setGaugeValue(int value) = 0;
+
+    // LeseButton, ProgButton, Butread64, Butwrite64 and the group BaudBox.
+    virtual void setTransferControlsEnabled(bool enabled) = 0;
+    // BTeststring.
+    virtual void setTestButtonEnabled(bool enabled) = 0;
+
+    // The system-data listing sysmemo.
+    virtual void clearSystemListing() = 0;
+    virtual void appendSystemListing(const std::string& line) = 0;
+
+    // The test log TM.
+    virtual void clearTestLog() = 0;
+    virtual void appendTestLog(const std::string& line) = 0;
+    // Texts of TD1..TD4 as they stand in the fields.
+    virtual std::array<std::string, 4> testFieldTexts() const = 0;
+
+    // Redraws every control from the configuration block and system data.
+    virtual void showdata() = 0;
+    // Builds the table image from the grid and the table page's settings.
+    virtual void Build64K() = 0;
+    // Takes the table image over into the grid; true when its checksum is right.
+    virtual bool Restore64K() = 0;
+};
+
+}  // namespace tovrix

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tovrix {
+
+// What the info line shows while a command is in use.
+enum class Phase {
+    readSystemData,
+    readConfigData,
+    writeConfigData,
+    verifyConfigData,
+    readStringData,
+    writeStringData,
+    sendTestData,
+    resetModule,
+};
+
+// The phase text as shown, double quotation marks included.
+std::string phaseText(Phase phase);
+
+// One line of the system-data listing: index right-aligned in two places,
+// the value as three decimal digits and as eight bits (" 0:  016   00010000").
+std::string systemListingLine(int index, std::uint8_t value);
+
+// The two test-log lines written after a test frame: "Sende: " with the four
+// field texts as they stand, and the heading naming B3.
+std::string testSendLine(const std::array<std::string, 4>& fieldTexts);
+std::string testReceiveHeading(const std::string& b3Text);
+
+// Test-log lines of the watchdog's normal end of a test.
+inline constexpr const char* kTestLogDone = "Empfang fertig";
+inline constexpr const char* kTestInfoDone = "Teststring gesendet";
+
+// Value a test field contributes to the frame: the text read as a number
+// (the tool's number syntax), low eight bits; an unreadable text gives 0.
+std::uint8_t testFieldValue(const std::string& text);
+
+}  // namespace tovrix

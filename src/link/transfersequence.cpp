@@ -1,0 +1,554 @@
+#include "link/transfersequence.h"
+
+#include "config/beep.h"
+#include "link/progress.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace tovrix {
+
+namespace {
+
+constexpr int kConfigAnswers = conf::kBlockSize;          // bytes read in a read or read-back
+constexpr int kConfigProgrammed = conf::kProgrammedSize;  // bytes programmed
+constexpr int kVerifiedBytes = conf::kChecksum + 1;       // bytes 0..89 are compared
+constexpr std::chrono::milliseconds kResetTime{200};
+
+}  // namespace
+
+TransferSequence::TransferSequence(ConfData& confdata, TabData& tabdata, SysData& sysdata,
+                                   LinkPort& port, LinkTimer& watchdog, LinkTimer& resetTimer,
+                                   LinkView& view)
+    : confdata_(confdata),
+      tabdata_(tabdata),
+      sysdata_(sysdata),
+      port_(port),
+      watchdog_(watchdog),
+      resetTimer_(resetTimer),
+      view_(view) {}
+
+bool TransferSequence::transferRunning() const {
+    return state_.readmode || state_.writemode || state_.verifymode || state_.testmode;
+}
+
+// Every public handler runs through here. A call that arrives while another
+// handler is still at work (the port's restart may deliver a pending receive
+// event while it waits for the old link to close) is turned away: its bytes
+// belong to the link being closed, and the watchdog ticks again on its own.
+// A port write error met on the way is raised once the handler is complete,
+// so the transfer state is never left half changed.
+template <typename Body>
+void TransferSequence::handle(Body&& body) {
+    if (inHandler_) {
+        return;
+    }
+    inHandler_ = true;
+    pendingError_ = nullptr;
+    try {
+        body();
+    } catch (...) {
+        inHandler_ = false;
+        throw;
+    }
+    inHandler_ = false;
+    if (std::exception_ptr error = std::exchange(pendingError_, nullptr)) {
+        std::rethrow_exception(error);
+    }
+}
+
+// ---- starters ------------------------------------------------------------
+
+void TransferSequence::LeseButtonClick() {
+    handle([this] {
+        if (!setupport()) {
+            return;
+        }
+        abandonRunningTransfer();
+        view_.setGaugeValue(0);
+        view_.setGaugeVisible(true);
+        state_.xferpos = 0;
+        transmit(Command::readSystem);
+        state_.sysphase = true;
+        state_.readmode = true;
+        state_.tablemode = false;
+        view_.setInfoColour(InfoColour::black);
+        showPhase(Phase::readSystemData);
+    });
+}
+
+void TransferSequence::ProgButtonClick() {
+    handle([this] {
+        if (!setupport()) {
+            return;
+        }
+        abandonRunningTransfer();
+        view_.setGaugeValue(0);
+        view_.setGaugeVisible(true);
+        state_.xferpos = 0;
+        confdata_[conf::kChecksum] = configChecksum(confdata_);
+        view_.Build64K();
+        transmit(Command::readSystem);
+        state_.sysphase = true;
+        state_.writemode = true;
+        state_.sendend = true;
+        state_.tablemode = false;
+        view_.setInfoColour(InfoColour::black);
+        showPhase(Phase::readSystemData);
+    });
+}
+
+void TransferSequence::Butread64Click() {
+    handle([this] {
+        if (!setupport()) {
+            return;
+        }
+        abandonRunningTransfer();
+        view_.setGaugeValue(0);
+        view_.setGaugeVisible(true);
+        state_.xferpos = 0;
+        state_.xferlen = kImageSize;
+        transmit(Command::readString, kImageSize);
+        state_.readmode = true;
+        state_.tablemode = true;
+        view_.setInfoColour(InfoColour::black);
+        showPhase(Phase::readStringData);
+    });
+}
+
+void TransferSequence::Butwrite64Click() {
+    handle([this] {
+        if (!setupport()) {
+            return;
+        }
+        abandonRunningTransfer();
+        view_.setGaugeValue(0);
+        view_.setGaugeVisible(true);
+        state_.xferpos = 0;
+        view_.Build64K();
+        state_.xferlen = kImageSize;
+        transmit(Command::writeString, kChunkSize);
+        state_.writemode = true;
+        state_.tablemode = true;
+        state_.sendend = true;
+        view_.setInfoColour(InfoColour::black);
+        showPhase(Phase::writeStringData);
+    });
+}
+
+void TransferSequence::BTeststringClick() {
+    handle([this] {
+        if (!setupport()) {
+            return;
+        }
+        abandonRunningTransfer();
+        view_.clearTestLog();
+        // A test frame that could not be sent is not waited for: the
+        // watchdog then reports the failure instead of a finished test, and
+        // the button stays usable.
+        if (transmit(Command::sendTest)) {
+            view_.setTestButtonEnabled(false);
+            state_.testmode = true;
+        }
+        view_.setInfoColour(InfoColour::black);
+        showPhase(Phase::sendTestData);
+    });
+}
+
+void TransferSequence::BresetClick() {
+    handle([this] {
+        // Like every starter, a reset whose port cannot be opened does
+        // nothing: it would otherwise report a reset that never went out.
+        if (!setupport()) {
+            return;
+        }
+        abandonRunningTransfer();
+        state_.xferpos = kResetAddress;
+        resetSent_ = transmit(Command::readSystem);
+        showPhase(Phase::resetModule);
+        resetTimer_.stop();
+        resetTimer_.setInterval(kResetTime);
+        resetTimer_.start();
+        watchdog_.stop();
+    });
+}
+
+// ---- timers --------------------------------------------------------------
+
+void TransferSequence::Timer1Timer() {
+    handle([this] {
+        closeport();
+        if (state_.testmode) {
+            view_.setInfoText(kTestInfoDone);
+            view_.appendTestLog(kTestLogDone);
+            view_.setTestButtonEnabled(true);
+        } else {
+            std::string text = view_.infoText() + statusText(StatusMessage::msgtimeout) +
+                               std::to_string(state_.xferpos);
+            if (state_.xferpos == 0) {
+                text += statusText(StatusMessage::msgnoanswer);
+            }
+            view_.setInfoText(text);
+            view_.setInfoColour(InfoColour::red);
+            beep();
+        }
+        state_.testmode = false;
+    });
+}
+
+void TransferSequence::resettimerTimer() {
+    handle([this] {
+        resetTimer_.stop();
+        closeport();
+        if (std::exchange(resetSent_, false)) {
+            showMessage(StatusMessage::msgresetdone, InfoColour::black);
+        }
+    });
+}
+
+// ---- link start and end --------------------------------------------------
+
+bool TransferSequence::setupport() {
+    if (!port_.restart()) {
+        return false;
+    }
+    state_.xferpos = 0;
+    view_.setTransferControlsEnabled(false);
+    return true;
+}
+
+void TransferSequence::closeport() {
+    if (state_.sendend) {
+        transmit(Command::end);
+    }
+    state_.readmode = false;
+    state_.sysphase = false;
+    state_.writemode = false;
+    state_.verifymode = false;
+    state_.sendend = false;
+    view_.setGaugeVisible(false);
+    watchdog_.stop();
+    view_.setTransferControlsEnabled(true);
+}
+
+// A transfer started from a menu entry while another runs replaces it. The
+// old one's phase flags must go, or its branch of the receive handler would
+// take the new answers: a configuration write started during a table read
+// would read the receiver's block over the one the user meant to program.
+// sendend stays, so a programming run that is cut short still gets its end
+// command when the new transfer closes.
+void TransferSequence::abandonRunningTransfer() {
+    if (state_.testmode) {
+        view_.setTestButtonEnabled(true);
+    }
+    state_.readmode = false;
+    state_.writemode = false;
+    state_.verifymode = false;
+    state_.sysphase = false;
+    state_.testmode = false;
+    // A reset still waiting for its end would close the new transfer.
+    if (std::exchange(resetSent_, false)) {
+        resetTimer_.stop();
+    }
+}
+
+// Sends one frame and arms its watchdog. A byte that cannot be queued cuts
+// the frame off: the queued part is discarded so that no half frame goes
+// out, and the watchdog still runs so that the transfer ends through it.
+// Returns whether the whole frame was queued.
+bool TransferSequence::transmit(Command command, int count) {
+    watchdog_.stop();
+    watchdog_.setInterval(kAnswerWatchdog);
+    std::array<std::string, 4> fieldTexts;
+    TestBytes testBytes{};
+    if (command == Command::sendTest) {
+        fieldTexts = view_.testFieldTexts();
+        std::transform(fieldTexts.begin(), fieldTexts.end(), testBytes.begin(), testFieldValue);
+    }
+    const Frame frame =
+        buildFrame(command, state_.xferpos, count, FrameSources{confdata_, tabdata_, testBytes});
+    bool sent = true;
+    for (const std::uint8_t byte : frame.bytes) {
+        try {
+            port_.writeByte(byte);
+        } catch (const std::runtime_error&) {
+            noteWriteError();
+            port_.clearOutput();
+            sent = false;
+            break;
+        }
+    }
+    if (sent && command == Command::sendTest) {
+        view_.appendTestLog(testSendLine(fieldTexts));
+        view_.appendTestLog(testReceiveHeading(fieldTexts[2]));
+    }
+    if (frame.watchdog) {
+        watchdog_.setInterval(*frame.watchdog);
+        watchdog_.start();
+    }
+    return sent;
+}
+
+void TransferSequence::noteWriteError() {
+    if (!pendingError_) {
+        pendingError_ = std::current_exception();
+    }
+}
+
+// ---- receiving -----------------------------------------------------------
+
+void TransferSequence::RS232RxChar(int count) {
+    handle([this, count] {
+        // Bytes that belong to no transfer are read and dropped. They must
+        // not discard output still queued (the end command of the transfer
+        // just closed) nor turn a red verdict black.
+        if (!transferRunning()) {
+            dropWaiting(count);
+            return;
+        }
+        port_.clearOutput();
+        view_.setInfoColour(InfoColour::black);
+        if (state_.testmode) {
+            receiveTest(count);
+        } else if (state_.tablemode) {
+            if (state_.readmode) {
+                receiveTableRead(count);
+            } else if (state_.writemode) {
+                receiveTableWrite(count);
+            } else {
+                dropWaiting(count);
+            }
+        } else {
+            receiveConfig(count);
+        }
+    });
+}
+
+bool TransferSequence::tryRead(std::uint8_t& byte) {
+    try {
+        byte = port_.readByte();
+        return true;
+    } catch (const std::runtime_error&) {
+        // Nothing waiting after all (a notification may count bytes that
+        // were already taken): the transfer stays as it was and its
+        // watchdog keeps running.
+        return false;
+    }
+}
+
+void TransferSequence::dropWaiting(int count) {
+    std::uint8_t byte = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!tryRead(byte)) {
+            return;
+        }
+    }
+}
+
+void TransferSequence::receiveTest(int count) {
+    std::uint8_t byte = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!tryRead(byte)) {
+            return;
+        }
+        view_.appendTestLog(std::to_string(byte));
+    }
+}
+
+void TransferSequence::receiveTableRead(int count) {
+    // rxtab holds exactly one image; bytes beyond it are read so the port
+    // does not keep them, and dropped.
+    const std::int32_t limit = std::min<std::int32_t>(state_.xferlen, kImageSize);
+    std::uint8_t byte = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!tryRead(byte)) {
+            break;
+        }
+        if (state_.xferpos >= 0 && state_.xferpos < limit) {
+            setGauge(state_.xferlen);
+            state_.rxtab[static_cast<std::size_t>(state_.xferpos)] = byte;
+            ++state_.xferpos;
+        }
+    }
+    if (state_.xferpos < state_.xferlen) {
+        return;
+    }
+    tabdata_ = state_.rxtab;
+    if (view_.Restore64K()) {
+        showMessage(StatusMessage::msgtabreadok, InfoColour::black);
+    } else {
+        beep();
+        showMessage(StatusMessage::msgtabsum, InfoColour::red);
+    }
+    view_.showdata();
+    closeport();
+}
+
+void TransferSequence::receiveTableWrite(int count) {
+    std::uint8_t answer = 0;
+    if (!tryRead(answer)) {
+        return;
+    }
+    // One answer per chunk: anything beside it is not an answer to the next one.
+    dropWaiting(count - 1);
+    if (answer != kChunkAnswer) {
+        showMessage(StatusMessage::msgtabnak, InfoColour::red);
+        return;
+    }
+    setGauge(state_.xferlen);
+    state_.xferpos += kChunkSize;
+    if (state_.xferpos < state_.xferlen) {
+        transmit(Command::writeString, kChunkSize);
+    } else {
+        showMessage(StatusMessage::msgtabwritten, InfoColour::black);
+        closeport();
+    }
+}
+
+void TransferSequence::receiveConfig(int count) {
+    std::uint8_t b = 0;
+    if (!tryRead(b)) {
+        return;
+    }
+    // The receiver answers each request with exactly one byte. A surplus
+    // byte left waiting would be taken as the answer to the next request
+    // and shift every byte after it, so it is read and dropped here.
+    dropWaiting(count - 1);
+
+    if (state_.readmode) {
+        if (state_.sysphase) {
+            readsysdata(b);
+            if (state_.xferpos == 0) {
+                transmit(Command::readConfig);
+                showPhase(Phase::readConfigData);
+            }
+        } else {
+            setGauge(kConfigReadGaugeDivisor);
+            if (!storeAnswer(b)) {
+                return;
+            }
+            if (state_.xferpos < kConfigAnswers) {
+                transmit(Command::readConfig);
+            } else {
+                finishConfigRead();
+            }
+        }
+    } else if (state_.writemode) {
+        if (state_.sysphase) {
+            readsysdata(b);
+            if (state_.xferpos == 0) {
+                transmit(Command::writeConfig);
+                showPhase(Phase::writeConfigData);
+            }
+        } else if (state_.xferpos >= 0 && state_.xferpos < kConfigProgrammed &&
+                   b == confdata_[static_cast<std::size_t>(state_.xferpos)]) {
+            setGauge(kConfigWriteGaugeDivisor);
+            ++state_.xferpos;
+            if (state_.xferpos < kConfigProgrammed) {
+                transmit(Command::writeConfig);
+            } else {
+                finishConfigWrite();
+            }
+        }
+        // A wrong echo sends nothing: the watchdog ends the run.
+    } else if (state_.verifymode) {
+        setGauge(kConfigReadGaugeDivisor);
+        if (!storeAnswer(b)) {
+            return;
+        }
+        if (state_.xferpos < kConfigAnswers) {
+            transmit(Command::readConfig);
+        } else {
+            finishVerify();
+        }
+    }
+}
+
+// rxdata[xferpos] := b, xferpos += 1; refuses a position outside rxdata.
+bool TransferSequence::storeAnswer(std::uint8_t b) {
+    if (state_.xferpos < 0 || state_.xferpos >= static_cast<std::int32_t>(state_.rxdata.size())) {
+        return false;
+    }
+    state_.rxdata[static_cast<std::size_t>(state_.xferpos)] = b;
+    ++state_.xferpos;
+    return true;
+}
+
+void TransferSequence::readsysdata(std::uint8_t b) {
+    setGauge(kSystemGaugeDivisor);
+    if (!storeAnswer(b)) {
+        return;
+    }
+    if (state_.xferpos < kSysDataSize) {
+        transmit(Command::readSystem);
+        return;
+    }
+    view_.clearSystemListing();
+    for (int i = 0; i < kSysDataSize; ++i) {
+        sysdata_[static_cast<std::size_t>(i)] = state_.rxdata[static_cast<std::size_t>(i)];
+        view_.appendSystemListing(systemListingLine(i, sysdata_[static_cast<std::size_t>(i)]));
+    }
+    state_.sysphase = false;
+    view_.setGaugeValue(0);
+    state_.xferpos = 0;
+}
+
+void TransferSequence::showChecksumVerdict(StatusMessage good) {
+    if (configChecksum(confdata_) == confdata_[conf::kChecksum]) {
+        showMessage(good, InfoColour::black);
+    } else {
+        showMessage(StatusMessage::msgconfsum, InfoColour::red);
+    }
+}
+
+void TransferSequence::finishConfigRead() {
+    std::copy(state_.rxdata.begin(), state_.rxdata.end(), confdata_.begin());
+    showChecksumVerdict(StatusMessage::msgconfreadok);
+    view_.showdata();
+    closeport();
+}
+
+void TransferSequence::finishConfigWrite() {
+    showMessage(StatusMessage::msgconfwritten, InfoColour::black);
+    // Keep what was programmed, so that a failed read-back can be undone.
+    std::copy_n(confdata_.begin(), conf::kBlockSize, confdata_.begin() + conf::kVerifyCopy);
+    view_.setInfoColour(InfoColour::black);
+    state_.writemode = false;
+    state_.verifymode = true;
+    state_.xferpos = 0;
+    view_.setGaugeValue(0);
+    transmit(Command::readConfig);
+    showPhase(Phase::verifyConfigData);
+}
+
+void TransferSequence::finishVerify() {
+    std::copy(state_.rxdata.begin(), state_.rxdata.end(), confdata_.begin());
+    const auto programmed = confdata_.begin() + conf::kVerifyCopy;
+    if (!std::equal(confdata_.begin(), confdata_.begin() + kVerifiedBytes, programmed)) {
+        std::copy_n(programmed, conf::kBlockSize, confdata_.begin());
+        showMessage(StatusMessage::msgverifyfail, InfoColour::red);
+    } else {
+        showChecksumVerdict(StatusMessage::msgverifyok);
+    }
+    view_.showdata();
+    closeport();
+}
+
+// ---- display -------------------------------------------------------------
+
+void TransferSequence::setGauge(int divisor) {
+    view_.setGaugeValue(gaugePercent(state_.xferpos, divisor));
+}
+
+void TransferSequence::showPhase(Phase phase) {
+    view_.setInfoText(phaseText(phase));
+}
+
+void TransferSequence::showMessage(StatusMessage message, InfoColour colour) {
+    view_.setInfoColour(colour);
+    view_.setInfoText(statusText(message));
+}
+
+}  // namespace tovrix

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "config/confblock.h"
+#include "link/frames.h"
+#include "link/linkinterfaces.h"
+#include "link/linktexts.h"
+#include "link/statusmessages.h"
+#include "link/transferstate.h"
+#include "table/image.h"
+
+#include <exception>
+
+namespace tovrix {
+
+// Runs the transfers between the tool and the receiver: configuration read,
+// configuration programming with read-back, table read, table programming,
+// the radio test telegram and the receiver reset. Every answer from the
+// receiver (RS232RxChar) leads to the next frame; the watchdog (Timer1Timer)
+// ends a transfer whose answer does not come.
+//
+// Works on the window's configuration block, table image and system data by
+// reference, and reaches the port, the timers and the controls only through
+// the interfaces it is given. Everything runs on one thread.
+//
+// Port errors: a frame whose byte cannot be queued is cut off there, what
+// was queued of it is discarded, and its watchdog is armed all the same, so
+// the transfer still ends through the watchdog. The write error itself is
+// raised again when the handler that met it has finished its work, for the
+// window to show. Read errors (nothing waiting) are not raised: they leave
+// the transfer as it was.
+class TransferSequence {
+  public:
+    TransferSequence(ConfData& confdata, TabData& tabdata, SysData& sysdata, LinkPort& port,
+                     LinkTimer& watchdog, LinkTimer& resetTimer, LinkView& view);
+
+    TransferSequence(const TransferSequence&) = delete;
+    TransferSequence& operator=(const TransferSequence&) = delete;
+
+    // Starters. Each restarts the port first and does nothing at all when it
+    // cannot be opened. A starter that finds another transfer running takes
+    // its place.
+    void LeseButtonClick();   // read the configuration
+    void ProgButtonClick();   // program the configuration and read it back
+    void Butread64Click();    // read the table image
+    void Butwrite64Click();   // program the table image
+    void BTeststringClick();  // send the radio test telegram
+    void BresetClick();       // reset the receiver
+
+    // Bound to the port's receive notification; count is the number of bytes waiting.
+    void RS232RxChar(int count);
+    // The watchdog Timer1 expired.
+    void Timer1Timer();
+    // The reset timer expired.
+    void resettimerTimer();
+
+    const TransferState& state() const { return state_; }
+    // True from a starter until the transfer has closed.
+    bool transferRunning() const;
+
+  private:
+    template <typename Body>
+    void handle(Body&& body);
+
+    bool setupport();
+    void closeport();
+    void abandonRunningTransfer();
+    void readsysdata(std::uint8_t b);
+    bool transmit(Command command, int count = 0);
+
+    void receiveTest(int count);
+    void receiveTableRead(int count);
+    void receiveTableWrite(int count);
+    void receiveConfig(int count);
+    bool storeAnswer(std::uint8_t b);
+    void finishConfigRead();
+    void finishConfigWrite();
+    void finishVerify();
+    void showChecksumVerdict(StatusMessage good);
+    void dropWaiting(int count);
+    bool tryRead(std::uint8_t& byte);
+
+    void setGauge(int divisor);
+    void showPhase(Phase phase);
+    void showMessage(StatusMessage message, InfoColour colour);
+    void noteWriteError();
+
+    ConfData& confdata_;
+    TabData& tabdata_;
+    SysData& sysdata_;
+    LinkPort& port_;
+    LinkTimer& watchdog_;
+    LinkTimer& resetTimer_;
+    LinkView& view_;
+
+    TransferState state_;
+    bool resetSent_ = false;           // the reset frame went out, so its end may be reported
+    bool inHandler_ = false;           // a handler is running; a nested call is turned away
+    std::exception_ptr pendingError_;  // first port write error of the running handler
+};
+
+}  // namespace tovrix

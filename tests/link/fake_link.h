@@ -1,0 +1,192 @@
+#pragma once
+
+#include "link/linkinterfaces.h"
+#include "link/transfersequence.h"
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tovrix::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The port's write and read errors.
+struct PortError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// A scripted receiver behind a fake port. It parses the frames the tool
+// writes and answers them from its own system data, configuration block and
+// table image; the answers wait "on the line" until the harness delivers
+// them to the port's input.
+class ScriptedReceiver : public LinkPort {
+  public:
+    SysData sys{};
+    std::array<std::uint8_t, 128> conf{};
+    TabData image{};
+
+    // Faults.
+    int answersBeforeSilence = -1;  // requests answered before going silent; -1: never silent
+    int wrongEchoAt = -1;           // configuration address whose echo is wrong
+    int nakChunkAt = -1;            // table address whose chunk is answered with nakValue
+    std::uint8_t nakValue = 7;
+    std::map<int, std::uint8_t> readBackChanges;  // address -> value answered after programming
+    Bytes testAnswer;                             // answer to a test frame
+    int extraStreamBytes = 0;                     // appended to the table stream
+    int surplusAnswerAt = -1;                     // request number answered with one byte too many
+    bool openable = true;
+    int failWriteAt = -1;     // index of the written byte that fails once
+    bool writesFail = false;  // every write fails (the port has gone)
+    std::function<void()> onRestart;
+
+    // Observations.
+    std::vector<Bytes> frames;  // complete frames in order
+    int restarts = 0;
+    int clearOutputs = 0;
+    int bytesWritten = 0;
+    bool programmed = false;  // a configuration byte was written since the last restart
+
+    bool restart() override;
+    void writeByte(std::uint8_t byte) override;
+    std::uint8_t readByte() override;
+    void clearOutput() override;
+
+    // Moves up to n bytes from the line into the port's input; returns how many.
+    int deliver(int n);
+    int onLine() const { return static_cast<int>(line_.size()); }
+    int waiting() const { return static_cast<int>(input_.size()); }
+    // Puts bytes straight into the port's input, as noise or late answers.
+    void inject(const Bytes& bytes) { input_.insert(input_.end(), bytes.begin(), bytes.end()); }
+
+    int framesWith(std::uint8_t command) const;
+
+  private:
+    void frameComplete();
+    void answer(std::uint8_t byte);
+    static std::optional<std::size_t> frameLength(const Bytes& partial);
+
+    Bytes partial_;
+    std::deque<std::uint8_t> line_;
+    std::deque<std::uint8_t> input_;
+    int requests_ = 0;
+};
+
+// A timer that only records; the harness fires it.
+class FakeTimer : public LinkTimer {
+  public:
+    bool running = false;
+    std::chrono::milliseconds interval{0};
+    std::vector<std::chrono::milliseconds> starts;  // interval at every start
+
+    void stop() override { running = false; }
+    void setInterval(std::chrono::milliseconds value) override { interval = value; }
+    void start() override {
+        running = true;
+        starts.push_back(interval);
+    }
+};
+
+// Records what the window would show.
+class FakeView : public LinkView {
+  public:
+    explicit FakeView(TabData& tabdata) : tabdata_(tabdata) {}
+
+    std::string info = "info-Zeile";
+    InfoColour colour = InfoColour::black;
+    std::vector<std::string> infoHistory;
+    bool gaugeVisible = false;
+    int gauge = 0;
+    std::vector<int> gaugeHistory;
+    bool controlsEnabled = true;
+    bool testButtonEnabled = true;
+    std::vector<std::string> sysmemo;
+    std::vector<std::string> testLog{"Testfenster"};
+    std::array<std::string, 4> testFields{"  0", "  0", "  0", "  0"};
+    TabData grid{};  // the image Build64K produces
+    int showdataCalls = 0;
+    int buildCalls = 0;
+    int restoreCalls = 0;
+    int calls = 0;  // every call that changes something
+
+    std::string infoText() const override { return info; }
+    void setInfoText(const std::string& text) override {
+        ++calls;
+        info = text;
+        infoHistory.push_back(text);
+    }
+    void setInfoColour(InfoColour value) override {
+        ++calls;
+        colour = value;
+    }
+    void setGaugeVisible(bool visible) override {
+        ++calls;
+        gaugeVisible = visible;
+    }
+    void setGaugeValue(int value) override {
+        ++calls;
+        gauge = value;
+        gaugeHistory.push_back(value);
+    }
+    void setTransferControlsEnabled(bool enabled) override {
+        ++calls;
+        controlsEnabled = enabled;
+    }
+    void setTestButtonEnabled(bool enabled) override {
+        ++calls;
+        testButtonEnabled = enabled;
+    }
+    void clearSystemListing() override { sysmemo.clear(); }
+    void appendSystemListing(const std::string& line) override { sysmemo.push_back(line); }
+    void clearTestLog() override { testLog.clear(); }
+    void appendTestLog(const std::string& line) override { testLog.push_back(line); }
+    std::array<std::string, 4> testFieldTexts() const override { return testFields; }
+    void showdata() override { ++showdataCalls; }
+    void Build64K() override {
+        ++buildCalls;
+        tabdata_ = grid;
+    }
+    bool Restore64K() override {
+        ++restoreCalls;
+        return imageChecksum(tabdata_) == tabdata_[image::kChecksum];
+    }
+
+  private:
+    TabData& tabdata_;
+};
+
+// The window's data, the fakes and the sequence under test.
+struct LinkHarness {
+    ConfData confdata{};
+    TabData tabdata{};
+    SysData sysdata{};
+    ScriptedReceiver receiver;
+    FakeTimer watchdog;
+    FakeTimer resetTimer;
+    FakeView view{tabdata};
+    TransferSequence seq{confdata, tabdata, sysdata, receiver, watchdog, resetTimer, view};
+    int chunk = 1;  // bytes per receive notification
+
+    // Delivers everything the receiver sends, one notification per chunk.
+    void pump();
+    // Fires the watchdog if it runs.
+    void expire();
+    // pump(), then let the watchdog end whatever still waits.
+    void runToEnd() {
+        pump();
+        expire();
+    }
+};
+
+// A receiver block with a correct checksum and some data in it.
+std::array<std::uint8_t, 128> sampleConfig();
+// A table image with a correct checksum.
+TabData sampleImage(std::uint8_t seed);
+
+}  // namespace tovrix::test
