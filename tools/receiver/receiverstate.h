@@ -1,0 +1,55 @@
+#pragma once
+
+#include "config/confblock.h"
+#include "config/configfile.h"
+#include "table/image.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tovrix::receiver {
+
+inline constexpr int kSystemBytes = 21;
+using SystemData = std::array<std::uint8_t, kSystemBytes>;
+
+// Positions in the system data.
+namespace sys {
+inline constexpr int kModuleType = 0;
+inline constexpr int kFirmwareMinor = 1;
+inline constexpr int kFirmwareMajor = 2;
+}  // namespace sys
+
+// What the receiver keeps in its memory.
+struct ReceiverState {
+    SystemData system{};
+    // Bytes 0..127 are the receiver's configuration block. The array has the
+    // tool's 256-byte shape so that the configuration file code can be used
+    // as it is; bytes 128..255 stay 0.
+    ConfData conf{};
+    TabData image{};
+};
+
+// A receiver fresh from the factory: firmware 1.03, a configuration block
+// that accepts every telegram, and a small demonstration table.
+ReceiverState defaultReceiverState();
+
+SystemData defaultSystemData();
+ConfData defaultConfigBlock();
+TabData demoTableImage();
+
+// The firmware version as the tool shows it, e.g. "1.03".
+std::string firmwareText(const SystemData& system);
+
+// The state as the lines of a ".tvx" file for COM port `comNumber`.
+std::vector<std::string> stateFileLines(const ReceiverState& state, int comNumber);
+
+// Takes the block and the image from the lines of a ".tvx" file; the system
+// data stay. A rejected file changes nothing.
+ConfigFileLoad loadStateFile(const std::vector<std::string>& lines, ReceiverState& state);
+
+// Why a state file was refused, in words.
+std::string describeLoadError(const ConfigFileLoad& result);
+
+}  // namespace tovrix::receiver
