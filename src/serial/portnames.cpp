@@ -30,7 +30,9 @@ std::string comPortDirectory() {
     return base + "/tovrix/ports";
 }
 
-std::string comLinkPath(int n) { return comPortDirectory() + "/com" + std::to_string(n); }
+std::string comLinkPath(int n) {
+    return comPortDirectory() + "/com" + std::to_string(n);
+}
 
 std::string comDevicePath(int n) {
     namespace fs = std::filesystem;

@@ -1,0 +1,255 @@
+#include "serial/comportcore.h"
+
+#include <sys/ioctl.h>
+
+#include <cerrno>
+
+#include "serial/errnomap.h"
+#include "serial/errors.h"
+#include "serial/eventthread.h"
+#include "serial/portnames.h"
+#include "serial/termiosbackend.h"
+#include "serial/writethread.h"
+
+namespace tovrix {
+
+namespace {
+constexpr int kThreadStartTimeoutMs = 3000;
+}  // namespace
+
+TComPortCore::TComPortCore() = default;
+
+TComPortCore::~TComPortCore() {
+    Close();
+}
+
+std::string TComPortCore::PortDeviceName(std::int32_t n) {
+    return "COM" + std::to_string(n);
+}
+
+bool TComPortCore::Open(std::int32_t n) {
+    if (isOpen_) {
+        return false;
+    }
+    if (n <= 0) {
+        throw EComPortCoreError(invalidPortText(n));
+    }
+    comNumber_ = n;
+    handle_ = -1;
+    InternalOpen();
+    return true;
+}
+
+void TComPortCore::Close() {
+    if (isOpen_) {
+        InternalClose();
+        isOpen_ = false;
+    }
+}
+
+void TComPortCore::InternalOpen() {
+    handle_ = openDevice(comDevicePath(comNumber_), comNumber_);
+    hungUp_.store(false, std::memory_order_release);
+    eventThread_.reset();
+    writeThread_.reset();
+    try {
+        // Raw mode with reads that return at once is what the time-outs were.
+        if (!setRawMode(handle_)) {
+            throw EComPortCoreError("Error setting timeouts");
+        }
+        // The driver's queue sizes are fixed on Linux; InBufSize and
+        // OutBufSize size the flow limits and the output ring buffer.
+        requestLowLatency(handle_);
+        ApplyDcb();
+        errors_.store(0, std::memory_order_release);
+        {
+            const std::lock_guard lock(countersMutex_);
+            countersSupported_ = readLineCounters(handle_, counters_);
+        }
+        writeThread_ = std::make_unique<TComPortWriteThread>(*this);
+        WaitThreadStarted();
+        writeThread_->SetPriority(writeThreadPriority_);
+        active_.store(true, std::memory_order_release);
+        eventThread_ = std::make_unique<TComPortEventThread>(*this);
+        WaitThreadStarted();
+        eventThread_->SetPriority(eventThreadPriority_);
+        isOpen_ = true;
+    } catch (...) {
+        InternalClose();
+        throw;
+    }
+}
+
+void TComPortCore::WaitThreadStarted() {
+    if (!threadStartedEvent_.WaitFor(kThreadStartTimeoutMs)) {
+        throw EComPortCoreError("Error creating threads");
+    }
+}
+
+void TComPortCore::InternalClose() {
+    if (handle_ < 0) {
+        return;
+    }
+    // Cleared first, so that the event thread's poll leaves the device alone.
+    active_.store(false, std::memory_order_release);
+    {
+        const std::lock_guard lock(readLock_);
+        flushDevice(handle_, true, true);
+        if (writeThread_) {
+            writeThread_->StopThread();
+            writeThread_.reset();
+        }
+        if (eventThread_) {
+            eventThread_->StopThread();
+            eventThread_.reset();
+        }
+    }
+    closeDevice(handle_);
+    handle_ = -1;
+}
+
+void TComPortCore::SetDcb(const TDcb& block) {
+    dcb_ = block;
+    if (Active()) {
+        ApplyDcb();
+    }
+}
+
+void TComPortCore::ApplyDcb() {
+    if (!applyDcbToDevice(handle_, dcb_)) {
+        // The device keeps its previous settings; report what they are.
+        readDcbFromDevice(handle_, dcb_);
+        throw EComPortCoreError("Error setting parameters from DCB");
+    }
+    ApplyModemOutputs();
+}
+
+void TComPortCore::ApplyModemOutputs() {
+    // DTR and RTS follow the block unless a handshake drives them; a
+    // pseudo-terminal has no modem lines, which is fine.
+    const std::uint32_t dtr = dcb_.Flags & dcbflag::DtrControlMask;
+    if (dtr != dcbflag::DtrHandshake) {
+        setModemLine(handle_, TIOCM_DTR, dtr == dcbflag::DtrEnable);
+    }
+    const std::uint32_t rts = dcb_.Flags & dcbflag::RtsControlMask;
+    if (rts == 0 || rts == dcbflag::RtsEnable) {
+        setModemLine(handle_, TIOCM_RTS, rts == dcbflag::RtsEnable);
+    }
+}
+
+void TComPortCore::SetEventThreadPriority(TThreadPriority priority) {
+    if (priority == eventThreadPriority_) {
+        return;
+    }
+    eventThreadPriority_ = priority;
+    if (Active() && eventThread_) {
+        eventThread_->SetPriority(priority);
+    }
+}
+
+void TComPortCore::SetWriteThreadPriority(TThreadPriority priority) {
+    if (priority == writeThreadPriority_) {
+        return;
+    }
+    writeThreadPriority_ = priority;
+    if (Active() && writeThread_) {
+        writeThread_->SetPriority(priority);
+    }
+}
+
+bool TComPortCore::WriteData(const void* buffer, std::int32_t n) {
+    if (!Active() || !writeThread_) {
+        return false;
+    }
+    return writeThread_->QueueData(buffer, n);
+}
+
+std::int32_t TComPortCore::ReadData(void* buffer, std::int32_t n) {
+    if (!Active() || !eventThread_) {
+        return -1;
+    }
+    const std::lock_guard lock(readLock_);
+    return eventThread_->ReadData(buffer, n);
+}
+
+std::int32_t TComPortCore::OutputFree() {
+    if (!Active() || !writeThread_) {
+        return 0;
+    }
+    return writeThread_->FreeSpace();
+}
+
+bool TComPortCore::ClearOutput() {
+    if (!Active() || !writeThread_) {
+        return false;
+    }
+    return writeThread_->ClearOutput();
+}
+
+std::uint32_t TComPortCore::TakeErrors() {
+    if (!Active()) {
+        return 0;
+    }
+    const std::lock_guard lock(readLock_);
+    return errors_.exchange(0, std::memory_order_acq_rel);
+}
+
+void TComPortCore::GetComStat(TComStat& status) {
+    status = TComStat{};
+    if (!Active()) {
+        return;
+    }
+    const std::lock_guard lock(readLock_);
+    UpdateLineErrors();
+    const int waiting = inputQueueCount(handle_);
+    status.cbInQue = waiting > 0 ? static_cast<std::uint32_t>(waiting) : 0U;
+    status.cbOutQue = static_cast<std::uint32_t>(outputQueueCount(handle_));
+}
+
+std::int32_t TComPortCore::QueuedInput() {
+    const int waiting = inputQueueCount(handle_);
+    if (waiting < 0) {
+        if (classifyErrno(errno) == SysErrorKind::Gone) {
+            NoteHangUp();
+        }
+        return 0;
+    }
+    return waiting;
+}
+
+std::uint32_t TComPortCore::UpdateLineErrors() {
+    const std::lock_guard lock(countersMutex_);
+    if (!countersSupported_ || HungUp()) {
+        return 0;
+    }
+    LineCounters now;
+    if (!readLineCounters(handle_, now)) {
+        return 0;
+    }
+    const std::uint32_t flags = lineErrorFlags(counters_, now);
+    counters_ = now;
+    if (flags != 0) {
+        errors_.fetch_or(flags, std::memory_order_acq_rel);
+    }
+    return flags;
+}
+
+bool TComPortCore::EscapeFunction(std::uint32_t code) {
+    if (!Active()) {
+        return false;
+    }
+    switch (code) {
+        case SETRTS:
+            return setModemLine(handle_, TIOCM_RTS, true);
+        case CLRRTS:
+            return setModemLine(handle_, TIOCM_RTS, false);
+        case SETDTR:
+            return setModemLine(handle_, TIOCM_DTR, true);
+        case CLRDTR:
+            return setModemLine(handle_, TIOCM_DTR, false);
+        default:
+            return false;
+    }
+}
+
+}  // namespace tovrix

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <exception>
+#include <thread>
+
+#include "serial/serialtypes.h"
+#include "serial/waitevent.h"
+
+namespace tovrix {
+
+class TComPortCore;
+
+// Base of the two worker threads of an open port. The derived constructor
+// starts the thread; StopThread ends it and must run before destruction.
+class TComPortCoreThread {
+  public:
+    virtual ~TComPortCoreThread();
+    TComPortCoreThread(const TComPortCoreThread&) = delete;
+    TComPortCoreThread& operator=(const TComPortCoreThread&) = delete;
+
+    // Requests termination, sets StopEvent and waits until the thread has
+    // ended. On the user-interface thread the wait keeps serving the
+    // registry's pending sends, so an event thread blocked in one can finish.
+    virtual void StopThread();
+    void SetPriority(TThreadPriority priority);
+
+  protected:
+    explicit TComPortCoreThread(TComPortCore& core);
+
+    void Start();
+    virtual void Execute() = 0;
+    // Called with an exception caught in the thread. The base shows it on
+    // the user-interface thread, except the quiet abort.
+    virtual void HandleException(std::exception_ptr error);
+
+    bool Terminated() const { return terminated_.load(std::memory_order_acquire); }
+    void Terminate() { terminated_.store(true, std::memory_order_release); }
+
+    static bool IsSilentAbort(std::exception_ptr error);
+
+    TComPortCore& Core;
+    const int Handle;  // the core's device descriptor at creation
+    WaitEvent StopEvent{WaitEvent::Mode::ManualReset};
+
+  private:
+    void Run();
+
+    std::thread thread_;
+    std::atomic<bool> terminated_{false};
+    std::atomic<pid_t> tid_{0};
+    WaitEvent endedEvent_{WaitEvent::Mode::ManualReset};
+    bool stopped_ = false;
+};
+
+}  // namespace tovrix
