@@ -249,9 +249,8 @@ void TransferSequence::abandonRunningTransfer() {
     state_.sysphase = false;
     state_.testmode = false;
     // A reset still waiting for its end would close the new transfer.
-    if (std::exchange(resetSent_, false)) {
-        resetTimer_.stop();
-    }
+    resetTimer_.stop();
+    resetSent_ = false;
 }
 
 // Sends one frame and arms its watchdog. A byte that cannot be queued cuts

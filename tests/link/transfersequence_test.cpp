@@ -427,8 +427,13 @@ TEST_F(Link, NotificationDuringThePortRestartIsTurnedAway) {
     h.seq.Butread64Click();
     h.receiver.deliver(10);
     // Closing the old link delivers its pending receive event.
-    h.receiver.onRestart = [this] { h.seq.RS232RxChar(h.receiver.waiting()); };
+    int leftUnread = -1;
+    h.receiver.onRestart = [this, &leftUnread] {
+        h.seq.RS232RxChar(h.receiver.waiting());
+        leftUnread = h.receiver.waiting();
+    };
     h.seq.LeseButtonClick();
+    EXPECT_EQ(leftUnread, 10);
     EXPECT_EQ(h.seq.state().xferpos, 0);
     EXPECT_TRUE(h.seq.state().sysphase);
     h.receiver.onRestart = nullptr;
@@ -470,6 +475,16 @@ TEST_F(Link, ResetSendsItsFrameAndReportsWhenDone) {
     EXPECT_EQ(h.view.info, msg(StatusMessage::msgresetdone));
     EXPECT_EQ(h.view.colour, InfoColour::black);
     expectIdle();
+}
+
+TEST_F(Link, TransferStartedDuringAResetIsNotCutOffByIt) {
+    h.receiver.writesFail = true;
+    EXPECT_THROW(h.seq.BresetClick(), PortError);
+    h.receiver.writesFail = false;
+    h.seq.LeseButtonClick();
+    EXPECT_FALSE(h.resetTimer.running);
+    h.pump();
+    EXPECT_EQ(h.view.info, msg(StatusMessage::msgconfreadok));
 }
 
 }  // namespace
