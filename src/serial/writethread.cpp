@@ -40,8 +40,7 @@ void TComPortWriteThread::Execute() {
         if (fds[0].revents != 0) {
             Terminate();
         } else if (fds[1].revents != 0) {
-            PurgeRequestEvent.Consume();
-            PurgeAckEvent.Set();
+            AcknowledgePurge();
         } else if (fds[2].revents != 0) {
             DataEvent.Consume();
             SendQueued();
@@ -87,8 +86,7 @@ void TComPortWriteThread::SendQueued() {
             }
             if (fds[1].revents != 0) {
                 // The purge that follows discards the rest of the piece.
-                PurgeRequestEvent.Consume();
-                PurgeAckEvent.Set();
+                AcknowledgePurge();
                 return;
             }
             continue;  // writable, or an error the next write will tell
@@ -102,6 +100,19 @@ void TComPortWriteThread::SendQueued() {
         DataEvent.Set();  // the next piece, e.g. the part after the wrap
     } else {
         Core.outputEmptyEvent_.Set();
+    }
+}
+
+void TComPortWriteThread::AcknowledgePurge() {
+    PurgeRequestEvent.Consume();
+    PurgeAckEvent.Set();
+    // Hold still until the buffer has been cleared: a piece taken now would
+    // still point at the bytes being discarded and send them after the purge.
+    // If the requester gave up waiting for the acknowledgement, it will not
+    // clear, and the same time-out lets this thread go on.
+    pollfd fds[2] = {{StopEvent.fd(), POLLIN, 0}, {PurgeDoneEvent.fd(), POLLIN, 0}};
+    if (pollUntil(fds, 2, Deadline::after(kPurgeAckTimeoutMs)) > 0 && fds[1].revents != 0) {
+        PurgeDoneEvent.Consume();
     }
 }
 
@@ -123,14 +134,20 @@ bool TComPortWriteThread::ClearOutput() {
     // An acknowledgement left over from a request that timed out must not
     // stand in for this one.
     PurgeAckEvent.Reset();
+    PurgeDoneEvent.Reset();
     PurgeRequestEvent.Set();
     if (!PurgeAckEvent.WaitFor(kPurgeAckTimeoutMs)) {
         return false;
     }
-    const std::lock_guard lock(Core.writeLock_);
-    DataEvent.Reset();
-    OutputBuffer.Clear();
-    return flushDevice(Handle, false, true);
+    bool purged = false;
+    {
+        const std::lock_guard lock(Core.writeLock_);
+        DataEvent.Reset();
+        OutputBuffer.Clear();
+        purged = flushDevice(Handle, false, true);
+    }
+    PurgeDoneEvent.Set();
+    return purged;
 }
 
 void TComPortWriteThread::StopThread() {

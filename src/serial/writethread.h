@@ -33,10 +33,13 @@ class TComPortWriteThread : public TComPortCoreThread {
 
   private:
     void SendQueued();
+    void AcknowledgePurge();
 
     WaitEvent PurgeAckEvent{WaitEvent::Mode::AutoReset};
     WaitEvent PurgeRequestEvent{WaitEvent::Mode::AutoReset};
     WaitEvent DataEvent{WaitEvent::Mode::AutoReset};
+    // Set by ClearOutput once the buffer is cleared and the device purged.
+    WaitEvent PurgeDoneEvent{WaitEvent::Mode::AutoReset};
     TCircularBuffer OutputBuffer;
 };
 

@@ -1,0 +1,278 @@
+// Sending and receiving through the component over pseudo-terminals: event
+// delivery on the user-interface thread, the output queue, clearing it while
+// the line is stalled, and what errors in handlers do.
+
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <numeric>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "pty_helpers.h"
+#include "serial/comport.h"
+#include "serial/exceptiondisplay.h"
+
+namespace tovrix {
+namespace {
+
+using test::PtyPair;
+using test::pumpUntil;
+
+constexpr std::uint8_t kXoff = 0x13;
+constexpr std::uint8_t kXon = 0x11;
+
+class ComPortIo : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        pty.linkAs(1);
+        port.SetBaudRate(br19200);
+        port.SetComNumber(1);
+        port.SetInBufSize(8300);
+    }
+
+    // Stops the component's output with XOFF from the far end and waits
+    // until a probe byte is seen to stick in the queue.
+    void stallOutput() {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            pty.writeMaster(kXoff);
+            test::pumpFor(10);
+            port.WriteByte('?');
+            if (!pumpUntil([&] { return port.OutputFree() == port.OutBufSize(); }, 60)) {
+                return;  // the probe is stuck: output is stopped
+            }
+            pty.readMaster(1, 100);  // it got through before the XOFF took effect
+        }
+        FAIL() << "output never stalled";
+    }
+
+    PtyPair pty;
+    TComPort port{"RS232"};
+};
+
+TEST_F(ComPortIo, ReceivedBytesArriveOnTheUserInterfaceThread) {
+    std::vector<std::uint8_t> received;
+    std::vector<std::thread::id> threads;
+    port.OnDataRecived = [&](TCustomSerialPort& sender, std::int32_t count) {
+        threads.push_back(std::this_thread::get_id());
+        for (std::int32_t i = 0; i < count; ++i) {
+            received.push_back(sender.ReadByte());
+        }
+    };
+    port.Open();
+    const std::vector<std::uint8_t> sent = {24, 0, 0xFF, 0x11, 0x13, 0};
+    pty.writeMaster(sent.data(), sent.size());
+    ASSERT_TRUE(pumpUntil([&] { return received.size() >= sent.size(); }, 2000));
+    EXPECT_EQ(received, sent);
+    for (const auto id : threads) {
+        EXPECT_EQ(id, std::this_thread::get_id());
+    }
+}
+
+TEST_F(ComPortIo, ReadingWithNothingWaitingFailsAtOnce) {
+    port.Open();
+    const double start = test::nowMs();
+    EXPECT_THROW(port.ReadByte(), EComPortError);
+    EXPECT_LT(test::nowMs() - start, 100.0);
+    std::uint8_t none = 0;
+    EXPECT_NO_THROW(port.ReadData(&none, 0));
+}
+
+TEST_F(ComPortIo, QueuedBytesGoOutInOrderAndTheEmptyQueueIsReported) {
+    int emptied = 0;
+    port.OnOutBufFree = [&](TCustomSerialPort&) { ++emptied; };
+    port.Open();
+    std::vector<std::uint8_t> data(300);
+    std::iota(data.begin(), data.end(), 0);
+    port.WriteData(data.data(), 100);
+    port.WriteData(data.data() + 100, 200);
+    EXPECT_EQ(pty.readMaster(300, 2000), data);
+    ASSERT_TRUE(pumpUntil([&] { return emptied >= 1; }, 2000));
+    EXPECT_EQ(port.OutputFree(), 2048);
+}
+
+TEST_F(ComPortIo, AQueueThatWrapsIsSentCompletelyWithOneEmptyReport) {
+    int emptied = 0;
+    port.OnOutBufFree = [&](TCustomSerialPort&) { ++emptied; };
+    port.Open();
+    // Move the ring's read position to 1500, then queue 1000 bytes at once:
+    // 548 fit up to the end, 452 wrap to the start.
+    std::vector<std::uint8_t> first(1500, 0xAA);
+    port.WriteData(first.data(), 1500);
+    ASSERT_EQ(pty.readMaster(1500, 2000).size(), 1500U);
+    ASSERT_TRUE(pumpUntil([&] { return emptied == 1; }, 2000));
+
+    std::vector<std::uint8_t> wrapped(1000);
+    for (std::size_t i = 0; i < wrapped.size(); ++i) {
+        wrapped[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    port.WriteData(wrapped.data(), 1000);
+    EXPECT_EQ(pty.readMaster(1000, 2000), wrapped);
+    ASSERT_TRUE(pumpUntil([&] { return emptied == 2; }, 2000));
+    test::pumpFor(250);
+    EXPECT_EQ(emptied, 2);
+}
+
+TEST_F(ComPortIo, ExactlyTheFreeSpaceCanBeQueuedAndNotOneByteMore) {
+    port.SetFlowControl(fwXOnXOff);
+    port.Open();
+    stallOutput();
+    const std::int32_t free = port.OutputFree();
+    ASSERT_EQ(free, 2047);  // the stuck probe holds one byte
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(free), 0x42);
+    EXPECT_NO_THROW(port.WriteData(block.data(), free));
+    EXPECT_EQ(port.OutputFree(), 0);
+    try {
+        port.WriteByte(1);
+        FAIL() << "a byte beyond the free space was queued";
+    } catch (const EComPortError& error) {
+        EXPECT_STREQ(error.what(), "Write data error [requested: 1, free: 0] - RS232 ");
+    }
+    // Released, the far end gets the probe and the block, and nothing else.
+    pty.writeMaster(kXon);
+    const auto out = pty.readMaster(2048, 2000);
+    ASSERT_EQ(out.size(), 2048U);
+    EXPECT_TRUE(pty.readMaster(1, 100).empty());
+    EXPECT_EQ(out[0], '?');
+    EXPECT_EQ(std::count(out.begin() + 1, out.end(), 0x42), 2047);
+}
+
+TEST_F(ComPortIo, ClearOutputAbortsAStalledTransmission) {
+    int emptied = 0;
+    port.OnOutBufFree = [&](TCustomSerialPort&) { ++emptied; };
+    port.SetFlowControl(fwXOnXOff);
+    port.Open();
+    stallOutput();
+    std::vector<std::uint8_t> block(2047, 0x55);
+    port.WriteData(block.data(), 2047);
+    ASSERT_EQ(port.OutputFree(), 0);
+
+    const double start = test::nowMs();
+    port.ClearOutput();
+    EXPECT_LT(test::nowMs() - start, 500.0);
+    EXPECT_EQ(port.OutputFree(), 2048);
+    pty.writeMaster(kXon);
+    test::pumpFor(250);
+    EXPECT_EQ(emptied, 0);
+    EXPECT_TRUE(pty.readMaster(1, 100).empty());
+
+    // The port goes on working.
+    port.WriteByte('A');
+    port.WriteByte('B');
+    EXPECT_EQ(pty.readMaster(2, 2000), (std::vector<std::uint8_t>{'A', 'B'}));
+}
+
+TEST_F(ComPortIo, CloseWhileTheEventThreadWaitsForTheUserInterfaceIsPrompt) {
+    int received = 0;
+    port.OnDataRecived = [&](TCustomSerialPort&, std::int32_t) { ++received; };
+    int closed = 0;
+    port.OnPortClose = [&](TCustomSerialPort&) { ++closed; };
+    port.Open();
+    pty.writeMaster(0x01);
+    // Without the event loop running, the event thread is now blocked in its
+    // report to this thread.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const double start = test::nowMs();
+    port.Close();
+    const double took = test::nowMs() - start;
+    EXPECT_LT(took, 500.0);
+    EXPECT_EQ(closed, 1);
+    test::pumpFor(100);
+    EXPECT_EQ(received, 0);
+}
+
+TEST_F(ComPortIo, CloseInsideTheReceiveHandlerWaitsOutTheReportTimeOut) {
+    int closed = 0;
+    double took = 0;
+    port.OnPortClose = [&](TCustomSerialPort&) { ++closed; };
+    port.OnDataRecived = [&](TCustomSerialPort& sender, std::int32_t) {
+        const double start = test::nowMs();
+        sender.Close();
+        took = test::nowMs() - start;
+    };
+    port.Open();
+    pty.writeMaster(0x01);
+    ASSERT_TRUE(pumpUntil([&] { return closed == 1; }, 5000));
+    EXPECT_GT(took, 1800.0);
+    EXPECT_LT(took, 2600.0);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(ComPortIo, AnErrorInAHandlerIsShownAndThePortStaysOpen) {
+    std::vector<std::string> shown;
+    const auto previous =
+        setExceptionDisplay([&](const std::exception& error) { shown.emplace_back(error.what()); });
+    int calls = 0;
+    port.OnDataRecived = [&](TCustomSerialPort& sender, std::int32_t count) {
+        ++calls;
+        for (std::int32_t i = 0; i <= count; ++i) {  // one read too many
+            sender.ReadByte();
+        }
+    };
+    port.Open();
+    pty.writeMaster(0x01);
+    ASSERT_TRUE(pumpUntil([&] { return !shown.empty(); }, 2000));
+    EXPECT_EQ(shown.front(), "Read data error - RS232 ");
+    EXPECT_TRUE(port.IsOpen());
+    pty.writeMaster(0x02);
+    EXPECT_TRUE(pumpUntil([&] { return calls >= 2; }, 2000));
+    setExceptionDisplay(previous);
+}
+
+TEST_F(ComPortIo, EventsStopWhenTheHandlerIsGoneAndOnNonSyncEventRunsOnTheEventThread) {
+    std::atomic<int> nonSync{0};
+    std::atomic<bool> onOtherThread{true};
+    const auto uiThread = std::this_thread::get_id();
+    int received = 0;
+    port.OnDataRecived = [&](TCustomSerialPort&, std::int32_t) { ++received; };
+    port.OnNonSyncEvent = [&](TCustomSerialPort&, TCoreEvent, std::uint32_t) {
+        if (std::this_thread::get_id() == uiThread) {
+            onOtherThread = false;
+        }
+        ++nonSync;
+    };
+    port.Open();
+    pty.writeMaster(0x01);
+    ASSERT_TRUE(pumpUntil([&] { return nonSync.load() >= 1; }, 2000));
+    test::pumpFor(50);
+    EXPECT_TRUE(onOtherThread.load());
+    EXPECT_EQ(received, 0);
+}
+
+TEST_F(ComPortIo, ControlBlockChangesApplyAtOnceAndARejectedOneKeepsTheOld) {
+    port.Open();
+    port.SetBaudRate(br9600);
+    termios settings{};
+    ASSERT_EQ(::tcgetattr(pty.slave(), &settings), 0);
+    EXPECT_EQ(::cfgetospeed(&settings), static_cast<speed_t>(B9600));
+
+    try {
+        port.SetBaudRate(br14400);  // no termios speed for it
+        FAIL() << "an inexpressible rate was accepted";
+    } catch (const EComPortCoreError& error) {
+        EXPECT_STREQ(error.what(), "Error setting parameters from DCB");
+    }
+    ASSERT_EQ(::tcgetattr(pty.slave(), &settings), 0);
+    EXPECT_EQ(::cfgetospeed(&settings), static_cast<speed_t>(B9600));
+    EXPECT_EQ(port.Dcb().BaudRate, 9600U);  // read back from the device
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(ComPortIo, APseudoTerminalHasNoModemLinesAndThatIsNoError) {
+    int lineEvents = 0;
+    port.OnCTSChanged = [&](TCustomSerialPort&) { ++lineEvents; };
+    port.OnDSRChanged = [&](TCustomSerialPort&) { ++lineEvents; };
+    port.OnRLSDChanged = [&](TCustomSerialPort&) { ++lineEvents; };
+    port.OnRINGDetected = [&](TCustomSerialPort&) { ++lineEvents; };
+    port.OnLineError = [&](TCustomSerialPort&, std::uint32_t) { ++lineEvents; };
+    port.Open();
+    EXPECT_NO_THROW(port.SetDTR(false));
+    EXPECT_NO_THROW(port.SetRTS(false));
+    EXPECT_NO_THROW(port.SetDTR(true));
+    test::pumpFor(450);
+    EXPECT_EQ(lineEvents, 0);
+}
+
+}  // namespace
+}  // namespace tovrix

@@ -1,0 +1,174 @@
+// Opening and closing the component on pseudo-terminals: error texts,
+// exclusive use, what a closed port does, the open/close events.
+
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <string>
+#include <vector>
+
+#include "pty_helpers.h"
+#include "serial/comport.h"
+#include "serial/posixdevice.h"
+
+namespace tovrix {
+namespace {
+
+using test::PtyPair;
+
+std::string errorText(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+TEST(ComPortOpen, MissingDeviceIsAnInvalidPortAndThePortStaysUsable) {
+    test::linkComTo(7, "/nonexistent/tovrix-tty");
+    TComPort port("RS232");
+    int opened = 0;
+    port.OnPortOpen = [&](TCustomSerialPort&) { ++opened; };
+    port.SetComNumber(7);
+    try {
+        port.Open();
+        FAIL() << "open of a missing device succeeded";
+    } catch (const EComPortCoreError& error) {
+        EXPECT_STREQ(error.what(), "Invalid port number (COM7)");
+    }
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(opened, 0);
+
+    PtyPair pty;
+    pty.linkAs(7);
+    port.Open();
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(opened, 1);
+}
+
+TEST(ComPortOpen, PortNumberZeroIsInvalid) {
+    TComPort port("RS232");
+    EXPECT_EQ(errorText([&] { port.Open(); }), "Invalid port number (COM0)");
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(ComPortOpen, SomethingThatIsNotATerminalCannotBeOpened) {
+    // /dev/null exists but is no serial device: opening works, setting it up does not.
+    test::linkComTo(8, "/dev/null");
+    TComPort port("RS232");
+    port.SetComNumber(8);
+    EXPECT_EQ(errorText([&] { port.Open(); }), "Error setting timeouts");
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(ComPortOpen, ADeviceInUseCannotBeOpenedUntilItIsFreed) {
+    PtyPair pty;
+    pty.linkAs(1);
+    TComPort first("first");
+    TComPort second("second");
+    first.SetComNumber(1);
+    second.SetComNumber(1);
+    first.Open();
+    EXPECT_EQ(errorText([&] { second.Open(); }), "Can't open device COM1");
+    EXPECT_FALSE(second.IsOpen());
+    EXPECT_TRUE(first.IsOpen());
+
+    first.Close();
+    second.Open();
+    EXPECT_TRUE(second.IsOpen());
+    second.Close();
+    first.Open();
+    EXPECT_TRUE(first.IsOpen());
+}
+
+TEST(ComPortOpen, ExclusiveModeIsHeldWhileOpenAndClearedOnClose) {
+    // The far end keeps its slave descriptor open, so a mode left set would
+    // make the next unprivileged open fail with EBUSY.
+    PtyPair pty;
+    pty.linkAs(1);
+    TComPort port("RS232");
+    port.SetComNumber(1);
+    port.Open();
+    EXPECT_TRUE(exclusiveModeSet(pty.slave()));
+    port.Close();
+    EXPECT_FALSE(exclusiveModeSet(pty.slave()));
+}
+
+TEST(ComPortOpen, OpenSetsRawModeAndTheLineSettings) {
+    PtyPair pty;
+    pty.linkAs(1);
+    TComPort port("RS232");
+    port.SetBaudRate(br19200);
+    port.SetComNumber(1);
+    port.Open();
+    termios settings{};
+    ASSERT_EQ(::tcgetattr(pty.slave(), &settings), 0);
+    EXPECT_EQ(::cfgetospeed(&settings), static_cast<speed_t>(B19200));
+    EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(settings.c_cflag & (PARENB | CSTOPB | HUPCL), 0U);
+    EXPECT_NE(settings.c_cflag & CLOCAL, 0U);
+    EXPECT_EQ(settings.c_lflag & (ICANON | ECHO), 0U);
+    EXPECT_EQ(settings.c_cc[VMIN], 0);
+    EXPECT_EQ(settings.c_cc[VTIME], 0);
+}
+
+TEST(ComPortOpen, OpenAndCloseEventsFollowTheRules) {
+    PtyPair pty;
+    pty.linkAs(1);
+    TComPort port("RS232");
+    std::vector<std::string> events;
+    port.OnPortOpen = [&](TCustomSerialPort&) { events.push_back("open"); };
+    port.OnPortClose = [&](TCustomSerialPort&) { events.push_back("close"); };
+    port.SetComNumber(1);
+    port.Close();  // closing a closed port still reports it
+    port.Open();
+    port.Open();  // opening an open port does nothing
+    port.Close();
+    EXPECT_EQ(events, (std::vector<std::string>{"close", "open", "close"}));
+}
+
+TEST(ComPortOpen, ChangingTheNumberWhileOpenMovesThePort) {
+    PtyPair one;
+    PtyPair two;
+    one.linkAs(1);
+    two.linkAs(2);
+    TComPort port("RS232");
+    port.SetComNumber(1);
+    port.Open();
+    std::vector<std::string> events;
+    port.OnPortOpen = [&](TCustomSerialPort&) { events.push_back("open"); };
+    port.OnPortClose = [&](TCustomSerialPort&) { events.push_back("close"); };
+    port.SetComNumber(2);
+    EXPECT_EQ(events, (std::vector<std::string>{"close", "open"}));
+    ASSERT_TRUE(port.IsOpen());
+    port.WriteByte(0x5A);
+    EXPECT_EQ(two.readMaster(1, 2000), std::vector<std::uint8_t>{0x5A});
+    EXPECT_TRUE(one.readMaster(1, 50).empty());
+}
+
+TEST(ComPortOpen, AClosedPortRefusesReadsAndWritesWithItsName) {
+    TComPort port("RS232");
+    EXPECT_EQ(errorText([&] { port.WriteByte(1); }),
+              "Write data error [requested: 1, free: 0] - RS232 ");
+    EXPECT_EQ(errorText([&] { port.ReadByte(); }), "Read data error - RS232 ");
+    EXPECT_EQ(port.OutputFree(), 0);
+    EXPECT_EQ(port.InputCount(), 0);
+}
+
+TEST(ComPortOpen, BufferSizesChangeOnlyWhileClosed) {
+    PtyPair pty;
+    pty.linkAs(1);
+    TComPort port("RS232");
+    port.SetComNumber(1);
+    port.SetOutBufSize(100);
+    port.Open();
+    EXPECT_EQ(port.OutputFree(), 100);
+    EXPECT_EQ(errorText([&] { port.SetInBufSize(1000); }), "Port is not closed - RS232 ");
+    EXPECT_EQ(errorText([&] { port.SetOutBufSize(1000); }), "Port is not closed - RS232 ");
+    EXPECT_EQ(port.OutBufSize(), 100);
+    port.SetOutBufSize(100);  // unchanged: no error
+}
+
+}  // namespace
+}  // namespace tovrix
