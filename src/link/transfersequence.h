@@ -22,6 +22,10 @@ namespace tovrix {
 // reference, and reaches the port, the timers and the controls only through
 // the interfaces it is given. Everything runs on one thread.
 //
+// A handler called while another is still at work (a receive event the
+// port delivers while it restarts) returns at once without touching
+// anything.
+//
 // Port errors: a frame whose byte cannot be queued is cut off there, what
 // was queued of it is discarded, and its watchdog is armed all the same, so
 // the transfer still ends through the watchdog. The write error itself is
