@@ -25,7 +25,7 @@ const QColor kContactGreen(0, 128, 0);
 
 QFont formFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(12);
+    font.setPixelSize(11);
     return font;
 }
 
