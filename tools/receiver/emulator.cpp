@@ -24,6 +24,10 @@ constexpr Nanos kGarbageInterval = 1s;
 // Unsolicited bytes are held back while this much output is still queued, so
 // that a port nobody reads does not make the queue grow without end.
 constexpr std::size_t kGarbageQueueLimit = 64;
+// Answers are dropped while this many bytes wait to leave: far more than any
+// real exchange needs (a table stream is 8192 bytes), but a peer that keeps
+// asking for streams without reading them cannot make the queue grow for ever.
+constexpr std::size_t kOutputQueueLimit = std::size_t{1} << 20;
 
 Nanos lineByteTime(const Options& options) {
     return options.fast ? Nanos::zero() : kLineByteTime;
@@ -160,7 +164,11 @@ void Emulator::act(const AssemblerEvent& frame) {
     }
     // Answers are timed from the frame's modelled arrival, not from when the
     // loop got round to it, so that late wake-ups do not add up.
-    output_.add(response.output, frame.at, response.trailingPauseMs);
+    if (output_.size() + response.output.size() <= kOutputQueueLimit) {
+        output_.add(response.output, frame.at, response.trailingPauseMs);
+    } else {
+        log(frame.at, "overflow");
+    }
     if (response.analogueChanged) {
         log(frame.at, "analogue", std::to_string(core_.analogue()));
     }

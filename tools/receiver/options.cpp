@@ -166,6 +166,9 @@ decimal, time in milliseconds since the start with three decimals:
   <ms> analogue <n>    the emulated analogue output moved to n steps
   <ms> steplimit       a play-out was cut off because the table loops
   <ms> saved <file>    the state file was written after 29 29
+  <ms> savefailed <why> the state file could not be written
+  <ms> overflow        an answer was dropped: 1 MiB of output was still
+                       waiting because nobody reads the port
   <ms> hangup          the line was closed (--hangup-after)
 "tx" lines list the bytes as they are queued for sending; in paced mode
 they leave the line over the following byte times.
@@ -175,7 +178,16 @@ bytes, answer 8), 22 A (read block byte), 23 AH AL NH NL (read table bytes),
 24 A (system byte A = 0..20; 24 254 resets), 25 T1 T2 T3 T4 (test telegram:
 plays out the table line selected by the row variable when T4 is the sum of
 T1..T3 and the acceptance conditions hold), 29 29 (end of a programming run).
-A frame interrupted by more than 100 ms of silence is dropped.
+A frame interrupted by more than 100 ms of silence is dropped. Block
+addresses above 127 get no answer; a table chunk that would run past the
+image end is answered with 7 and not stored; a reset drops queued output.
+
+Without --state the receiver starts from factory settings: system bytes
+16 3 1 2 0 1 226 64 7 46 1 32 128 and zeros, the tool's reset block but with
+every acceptance condition "~" (any value) and row variable B3, and a demo
+table (test value 100, row variable B3, pause unit 10 ms): line 0 "Tovrix "
+B1 B2 B3 CR LF; line 1 GOTO 0; line 100 "Test" P CALL 200 CR LF Uset 100;
+line 200 " B3=" B3 RET. So "25 1 2 100 103" answers "Test B3=" 100 CR LF.
 )";
 }
 
