@@ -54,8 +54,7 @@ TEST(ComPortLoad, AMegabyteEachWayArrivesCompleteAndInOrder) {
         std::mt19937 generator(3);
         std::size_t done = 0;
         while (done < kSize) {
-            const std::size_t chunk =
-                std::min<std::size_t>(1 + generator() % 3000, kSize - done);
+            const std::size_t chunk = std::min<std::size_t>(1 + generator() % 3000, kSize - done);
             pty.writeMaster(inbound.data() + done, chunk);
             done += chunk;
         }
