@@ -6,6 +6,8 @@
 
 namespace tovrix {
 
-void installDesktopBeep() { setBeepSink([] { QApplication::beep(); }); }
+void installDesktopBeep() {
+    setBeepSink([] { QApplication::beep(); });
+}
 
 }  // namespace tovrix

@@ -1,0 +1,201 @@
+#include "app/tfrx.h"
+
+#include "app/settingsfile.h"
+#include "app/startupreport.h"
+#include "app/widgetkit.h"
+#include "dialogs/helpform.h"
+
+#include <QCloseEvent>
+#include <QColor>
+#include <QComboBox>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+namespace tovrix {
+
+namespace {
+
+// The process's working directory as the system gives it (bytes, not text).
+std::string currentDirectory() {
+    std::string buffer(PATH_MAX, '\0');
+    if (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        return {};
+    }
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
+}
+
+}  // namespace
+
+TFRX::TFRX(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("FRX"));
+    setWindowTitle(QStringLiteral(" Funkempfänger für serielle Daten- und Spannungsausgabe "));
+    // Fixed single border: title, system menu, minimise and close only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(pixelFont(QStringLiteral("Arial"), 11, true));
+
+    RS232.SetBaudRate(br19200);
+    RS232.SetComNumber(1);
+    RS232.SetInBufSize(8300);
+
+    buildFrame();
+    buildMenus();
+    buildBasicPage();
+    buildTablePage();
+    buildTestPanel();
+    connectBasicPage();
+    connectTablePage();
+    connectTestPanel();
+    // The window takes exactly the size of its menu bar and client area.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    // The menu reports its first change while the window is built; the port
+    // probe runs before the creation step.
+    MainMenu1Change();
+    FormCreate();
+}
+
+TFRX::~TFRX() = default;
+
+void TFRX::FormCreate() {
+    language = QStringLiteral("deutsch");
+    // The settings file stays where the program was started, even when a
+    // new file re-runs this step after the dialogs have changed directory.
+    if (inipath.empty()) {
+        inipath = currentDirectory() + "/" + kSettingsFileName;
+    }
+    resetConfigBlock(confdata);
+    sysdata.fill(0);
+    setInfo(QString());
+    OpenDialogFileName = QStringLiteral("newfile.tvx");
+    showStatus(StatusMessage::msgstart);
+    inittimer->start();
+    applyPortNumber(1);
+    setuptable();
+    setBackground(Bselect, QColor(255, 255, 172));
+    setTextColour(Bselect, QColor(128, 0, 128));
+}
+
+void TFRX::inittimerTimer() {
+    inittimer->stop();
+    if (helpform) {
+        helpform->fillContactBlock();
+    }
+    applySettingsFile();
+    setlanguage();
+    showdata();
+    LeseButton->setFocus();
+    reportStartupAndQuitIfAsked();
+}
+
+void TFRX::applySettingsFile() {
+    const auto lines = readTextLines(inipath);
+    if (!lines) {
+        return;
+    }
+    const SettingsRead read = parseSettingsFile(*lines);
+    if (read.language) {
+        language = QString::fromStdString(*read.language);
+    }
+    if (read.directory && ::chdir(read.directory->c_str()) != 0) {
+        // A folder that no longer exists leaves the start folder current.
+    }
+    if (read.port) {
+        Lsavecom->setText(QString::number(*read.port));
+        applyPortNumber(selectedPort());
+    }
+    if (read.baudCode) {
+        confdata[conf::kBaudCode] = *read.baudCode;
+    }
+    if (read.lockoutTime) {
+        confdata[conf::kLockoutTime] = *read.lockoutTime;
+    }
+    if (read.mainLeft) {
+        move(*read.mainLeft, y());
+    }
+    if (read.mainTop) {
+        move(x(), *read.mainTop);
+    }
+    if (helpform && read.helpLeft) {
+        helpform->move(*read.helpLeft, helpform->y());
+    }
+    if (helpform && read.helpTop) {
+        helpform->move(helpform->x(), *read.helpTop);
+    }
+}
+
+void TFRX::FormClose() {
+    try {
+        RS232.Close();
+    } catch (...) {
+        // Leaving the program: a port that does not close cleanly changes nothing.
+    }
+    SettingsState state;
+    state.language = language.toStdString();
+    state.directory = currentDirectory();
+    state.port = RS232.ComNumber();
+    state.baudCode = confdata[conf::kBaudCode];
+    state.lockoutTime = confdata[conf::kLockoutTime];
+    state.mainLeft = x();
+    state.mainTop = y();
+    if (helpform) {
+        state.helpLeft = helpform->x();
+        state.helpTop = helpform->y();
+    }
+    // A settings file that cannot be written is not worth a message at exit.
+    (void)writeTextLines(inipath, buildSettingsFile(state));
+}
+
+void TFRX::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TFRX::MExitClick() {
+    close();
+}
+
+void TFRX::MhilfeClick() {
+    if (helpform) {
+        helpform->exec();
+    }
+}
+
+void TFRX::MspracheClick() {
+    language = language == QLatin1String("deutsch") ? QStringLiteral("english")
+                                                    : QStringLiteral("deutsch");
+    setlanguage();
+}
+
+void TFRX::setlanguage() {
+    // Every caption and message of the tool is German whatever the setting:
+    // the language is only carried from one run to the next through the
+    // settings file, so there is nothing to switch here.
+}
+
+void TFRX::setInfo(const QString& text) {
+    info->setText(text);
+}
+
+void TFRX::setInfoColour(const QColor& colour) {
+    setTextColour(info, colour);
+}
+
+QString TFRX::statusMessage(StatusMessage message) const {
+    return QString::fromStdString(statusText(message));
+}
+
+void TFRX::showStatus(StatusMessage message) {
+    setInfo(statusMessage(message));
+}
+
+}  // namespace tovrix

@@ -1,0 +1,281 @@
+#pragma once
+
+#include "config/confblock.h"
+#include "link/statusmessages.h"
+#include "serial/comport.h"
+#include "table/cells.h"
+#include "table/image.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QTableWidget;
+class QTimer;
+
+namespace tovrix {
+
+class GridDelegate;
+class NumericEdit;
+class TFask;
+class Thelpform;
+
+// The main window: two pages (basic settings and output table), the menus,
+// the info line and the status bar, plus the service controls of the radio
+// test that lie to the right of the visible client area. It owns the
+// configuration block, the table model and image, the receiver's system data
+// and the serial port for the whole run. Every control is a public member
+// named as in the layout, so the transfer and file code (in their own files)
+// and the tests reach them directly.
+class TFRX : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit TFRX(QWidget* parent = nullptr);
+    ~TFRX() override;
+
+    // The secondary windows are created after the main window; until they
+    // are handed over, the start-up step and the help menu skip them.
+    void setHelpForm(Thelpform* form) { helpform = form; }
+    void setAskForm(TFask* form) { Fask = form; }
+    Thelpform* helpform = nullptr;
+    TFask* Fask = nullptr;
+
+    // ---- state owned by the window --------------------------------------
+    ConfData confdata{};
+    std::array<std::uint8_t, 21> sysdata{};
+    TabCells tabcells{};
+    TabData tabdata{};
+    QString language = QStringLiteral("deutsch");
+    std::string inipath;  // settings file; fixed at the first creation step
+    // File names proposed by the load and save dialogs; the load dialog's is
+    // the current file shown in the status bar.
+    QString OpenDialogFileName = QStringLiteral("newfile.tvx");
+    QString SaveDialogFileName = QStringLiteral("default.tvx");
+    TComPort RS232{"RS232"};
+
+    // ---- start-up, menus, shutdown ----------------------------------------
+    void FormCreate();
+    void inittimerTimer();
+    void FormClose();
+    void MExitClick();
+    void MhilfeClick();
+    void MspracheClick();
+    void setlanguage();
+    void COM11Click();
+    void COM21Click();
+    void COM31Click();
+    void COM41Click();
+    void MainMenu1Change();
+
+    // Info line: text and verdict colour (black for progress and success,
+    // red for failure).
+    void setInfo(const QString& text);
+    void setInfoColour(const QColor& colour);
+    void showStatus(StatusMessage message);
+    QString statusMessage(StatusMessage message) const;
+
+    // The port number selected in Lsavecom, with anything outside 1..4
+    // taken as port 1.
+    int selectedPort() const;
+    // Status bar panel 0 (port) and 1 (current file).
+    QString statusPanelText(int panel) const;
+
+    // ---- basic-settings page ------------------------------------------------
+    void showdata();
+    void EB11Exit();
+    void EB12Exit();
+    void EB21Exit();
+    void EB22Exit();
+    void EB31Exit();
+    void EB32Exit();
+    void WDHExit();
+    void InitStringExit();
+    void BitlaengeExit();
+    void PruefanzahlExit();
+    void PWMperiodExit();
+    void ADoffsetExit();
+    void ADgainExit();
+    void conditionChange(int condition);  // CB11 .. CB32: 0..5
+    void CBhandRTSChange();
+    void CBhandCTSChange();
+    void CBTXselectChange();
+    void BaudClick(std::uint8_t code);
+    void CBinitstringClick();
+    void CBlockADClick();
+
+    // ---- output-table page --------------------------------------------------
+    void setuptable();
+    void writecell(int column, int row);
+    void TabwerteSetEditText(int column, int row, const QString& text);
+    void TabwerteEditDone(int column, int row);
+    void TabwerteSelectCell(int column, int row);
+    void BselectChange();
+    void BselectTyped();
+    void Pause1Exit();
+    void TestFeldExit();
+    // Grid text of a cell in table coordinates: row 0 is the header row,
+    // rows 1..256 the table lines, column 0 the line numbers.
+    QString gridText(int column, int row) const;
+    void setGridText(int column, int row, const QString& text);
+    // Index of the row-variable selector's item, -1 while a typed text stands.
+    int BselectItemIndex() const;
+    // Model to image and back, with the three page fields; Restore64K sets ok
+    // to whether the image's checksum matched.
+    void Build64K();
+    void Restore64K(bool& ok);
+
+    // ---- radio test panel ---------------------------------------------------
+    void TDExit(int n);  // TD1 .. TD3
+    void TD4Exit();
+    void THExit(int n, bool high);  // THnH / THnL
+    void TDChange();                // any change of TD1 .. TD3
+
+    // ---- controls -----------------------------------------------------------
+    QWidget* client = nullptr;  // the fixed 810 x 734 client area
+    QFrame* VersionPanel = nullptr;
+    QFrame* FirmwarePanel = nullptr;
+    QLabel* VLabel = nullptr;
+    QLabel* Version = nullptr;
+    QLabel* LFirmware = nullptr;
+    QLabel* Firmware = nullptr;
+    QLabel* Lsavecom = nullptr;
+    QTabWidget* PPage = nullptr;
+    QWidget* Pbasic = nullptr;
+    QWidget* Pstring = nullptr;
+    QLabel* info = nullptr;
+    QFrame* GaugePanel = nullptr;
+    QProgressBar* Gauge = nullptr;
+    QStatusBar* SB1 = nullptr;
+    QLabel* SB1Panel0 = nullptr;
+    QLabel* SB1Panel1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QTimer* inittimer = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* resettimer = nullptr;
+
+    // menus
+    QMenu* MDatei = nullptr;
+    QAction* Mneu = nullptr;
+    QAction* N3 = nullptr;
+    QAction* MLaden = nullptr;
+    QAction* MSpeichern = nullptr;
+    QAction* N4 = nullptr;
+    QAction* Mdruck = nullptr;
+    QAction* N1 = nullptr;
+    QAction* MExit = nullptr;
+    QMenu* MKommunikation = nullptr;
+    QAction* MDatensenden = nullptr;
+    QAction* MDatenempfangen = nullptr;
+    QAction* N5 = nullptr;
+    QAction* Mwrite64 = nullptr;
+    QAction* Mread64 = nullptr;
+    QAction* N6 = nullptr;
+    QAction* COM11 = nullptr;
+    QAction* COM21 = nullptr;
+    QAction* COM31 = nullptr;
+    QAction* COM41 = nullptr;
+    QActionGroup* COMGroup = nullptr;
+    QAction* N2 = nullptr;
+    QAction* Mhilfe = nullptr;
+    QAction* nix1 = nullptr;
+    QAction* Msprache = nullptr;
+
+    // basic-settings page
+    QComboBox* CBTXselect = nullptr;
+    QFrame* BoxStandardsender = nullptr;
+    NumericEdit* Bitlaenge = nullptr;
+    NumericEdit* Pruefanzahl = nullptr;
+    std::array<QComboBox*, 6> conditionOperators{};  // CB11, CB12, CB21, CB22, CB31, CB32
+    std::array<NumericEdit*, 6> conditionValues{};   // EB11, EB12, EB21, EB22, EB31, EB32
+    NumericEdit* WDH = nullptr;
+    QGroupBox* BaudBox = nullptr;
+    QRadioButton* Baud1200 = nullptr;
+    QRadioButton* Baud2400 = nullptr;
+    QRadioButton* Baud4800 = nullptr;
+    QRadioButton* Baud9600 = nullptr;
+    QRadioButton* Baud19200 = nullptr;
+    QComboBox* CBhandRTS = nullptr;
+    QComboBox* CBhandCTS = nullptr;
+    QCheckBox* CBinitstring = nullptr;
+    NumericEdit* InitString = nullptr;
+    NumericEdit* PWMperiod = nullptr;
+    NumericEdit* ADoffset = nullptr;
+    NumericEdit* ADgain = nullptr;
+    QCheckBox* CBlockAD = nullptr;
+    QPushButton* LeseButton = nullptr;
+    QPushButton* ProgButton = nullptr;
+
+    // output-table page
+    QTableWidget* Tabwerte = nullptr;
+    QComboBox* Bselect = nullptr;
+    NumericEdit* Pause1 = nullptr;
+    NumericEdit* TestFeld = nullptr;
+    QPushButton* Butread64 = nullptr;
+    QPushButton* Butwrite64 = nullptr;
+
+    // radio test panel and service memos
+    std::array<NumericEdit*, 4> TD{};   // TD1 .. TD4
+    std::array<NumericEdit*, 3> THH{};  // TH1H .. TH3H
+    std::array<NumericEdit*, 3> THL{};  // TH1L .. TH3L
+    QPushButton* BTeststring = nullptr;
+    QPlainTextEdit* TM = nullptr;
+    QPlainTextEdit* sysmemo = nullptr;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildFrame();
+    void buildMenus();
+    void buildBasicPage();
+    void buildConditionBox(QWidget* page);
+    void buildAnalogueBox(QWidget* page);
+    void buildTablePage();
+    void buildLegend(QWidget* page);
+    void buildGrid(QWidget* page);
+    void buildTestPanel();
+    void connectBasicPage();
+    void connectTablePage();
+    void connectTestPanel();
+
+    void applySettingsFile();
+    void selectPort(int n);
+    // Sets the port's number; a failure to reopen an open port is shown in
+    // a message box.
+    void applyPortNumber(int n);
+    bool probePort(int n);
+    QAction* portAction(int n) const;
+
+    void commitByte(NumericEdit* edit, int index, int minimum, int maximum);
+    void commitWord(NumericEdit* edit, int highIndex);
+    void normaliseGridCell(int column, int row);
+    void TabwerteEditStart(int column, int row);
+    void TabwerteEditAbandon(int column, int row);
+    void showTestByte(int n, int value);
+
+    GridDelegate* gridDelegate_ = nullptr;
+    // The edited cell and the one after it as they were when the editor
+    // opened: typing classifies as it goes, and Escape must undo that.
+    std::array<TabCell, 2> editSnapshot_{};
+    bool probing_ = false;
+};
+
+}  // namespace tovrix

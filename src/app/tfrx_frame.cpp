@@ -1,0 +1,113 @@
+// The window's fixed frame: version panels, page control, info line, gauge,
+// status bar, the hidden helpers and the timers.
+#include "app/numericedit.h"
+#include "app/tfrx.h"
+#include "app/widgetkit.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace tovrix {
+
+namespace {
+
+constexpr int kClientWidth = 810;
+constexpr int kClientHeight = 734;
+const QColor kPanelColour(231, 228, 203);
+
+QFrame* versionPanel(QWidget* parent, const char* name, int y, QLabel*& caption,
+                     const char* captionName, const QString& captionText, QLabel*& value,
+                     const char* valueName, const QString& valueText) {
+    QFrame* panel = makePanel(parent, name, QRect(608, y, 185, 20), kPanelColour);
+    caption = makeLabel(panel, captionName, captionText, QRect(8, 0, 110, 20));
+    value = makeLabel(panel, valueName, valueText, QRect(120, 0, 60, 20));
+    return panel;
+}
+
+}  // namespace
+
+void TFRX::buildFrame() {
+    client = new QWidget(this);
+    client->setObjectName(QStringLiteral("FRXclient"));
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setBackground(client, Qt::white);
+    setCentralWidget(client);
+
+    PPage = placed(new QTabWidget(client), "PPage", QRect(8, 48, 793, 593));
+    Pbasic = new QWidget;
+    Pbasic->setObjectName(QStringLiteral("Pbasic"));
+    Pstring = new QWidget;
+    Pstring->setObjectName(QStringLiteral("Pstring"));
+    PPage->addTab(Pbasic, QStringLiteral("   Grundeinstellung   "));
+    PPage->addTab(Pstring, QStringLiteral("   Ausgabetabelle   "));
+    setBackground(Pbasic, Qt::white);
+    setBackground(Pstring, Qt::white);
+
+    // The panels sit over the empty right end of the page control's tab row.
+    VersionPanel = versionPanel(client, "VersionPanel", 10, VLabel, "VLabel",
+                                QStringLiteral("Software-Version"), Version, "Version",
+                                QStringLiteral("1.05"));
+    FirmwarePanel =
+        versionPanel(client, "FirmwarePanel", 40, LFirmware, "LFirmware",
+                     QStringLiteral("Firmware:"), Firmware, "Firmware", QStringLiteral("11.1"));
+    VersionPanel->raise();
+    FirmwarePanel->raise();
+
+    info = makeLabel(client, "info", QStringLiteral("info-Zeile"), QRect(72, 660, 665, 16));
+    info->setAlignment(Qt::AlignCenter);
+    info->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 13, true));
+    setInfoColour(Qt::black);
+
+    GaugePanel = makePanel(client, "GaugePanel", QRect(0, 680, 809, 25), Qt::white);
+    Gauge = placed(new QProgressBar(GaugePanel), "Gauge", QRect(72, 4, 665, 17));
+    Gauge->setRange(0, 100);
+    Gauge->setValue(0);
+    setBackground(Gauge, Qt::yellow);
+    QPalette bar = Gauge->palette();
+    bar.setColor(QPalette::Highlight, Qt::blue);
+    Gauge->setPalette(bar);
+    Gauge->hide();
+
+    SB1 = placed(new QStatusBar(client), "SB1", QRect(0, kClientHeight - 20, kClientWidth, 20));
+    SB1->setSizeGripEnabled(false);
+    SB1Panel0 = new QLabel(SB1);
+    SB1Panel0->setObjectName(QStringLiteral("SB1Panel0"));
+    SB1Panel0->setAlignment(Qt::AlignCenter);
+    SB1Panel0->setMinimumWidth(120);
+    SB1Panel1 = new QLabel(SB1);
+    SB1Panel1->setObjectName(QStringLiteral("SB1Panel1"));
+    SB1Panel1->setAlignment(Qt::AlignCenter);
+    SB1->addWidget(SB1Panel0);
+    SB1->addWidget(SB1Panel1, 1);
+
+    // Hidden helpers: the selected port as text, the line buffer of the file
+    // commands and the test value that travels in the table image.
+    Lsavecom = makeLabel(client, "Lsavecom", QStringLiteral("1"), QRect(8, 8, 40, 16));
+    Lsavecom->hide();
+    Memo1 = placed(new QPlainTextEdit(client), "Memo1", QRect(8, 8, 100, 60));
+    Memo1->hide();
+    TestFeld = new NumericEdit(client, QStringLiteral("TestFeld"), 3, QStringLiteral("100"));
+    TestFeld->setGeometry(60, 8, 40, 20);
+    TestFeld->hide();
+
+    inittimer = new QTimer(this);
+    inittimer->setObjectName(QStringLiteral("inittimer"));
+    inittimer->setInterval(100);
+    connect(inittimer, &QTimer::timeout, this, &TFRX::inittimerTimer);
+    // The transfer watchdog and the reset timer are driven by the transfer code.
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    resettimer = new QTimer(this);
+    resettimer->setObjectName(QStringLiteral("resettimer"));
+    resettimer->setInterval(200);
+}
+
+QString TFRX::statusPanelText(int panel) const {
+    return panel == 0 ? SB1Panel0->text() : SB1Panel1->text();
+}
+
+}  // namespace tovrix

@@ -1,0 +1,227 @@
+// The output-table page's handlers: grid set-up and editing, row-variable
+// selector, pause unit and test value, and the image glue.
+#include "app/griddelegate.h"
+#include "app/numericedit.h"
+#include "app/tfrx.h"
+#include "config/numbers.h"
+#include "table/gridedit.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTableWidget>
+
+namespace tovrix {
+
+namespace {
+
+QString text(int width, std::int64_t number) {
+    return QString::fromStdString(setString(width, number));
+}
+
+bool isTableCell(int column, int row) {
+    return column >= kFirstCellColumn && column <= kLastCellColumn && row >= 1 &&
+           row <= kTableLines;
+}
+
+}  // namespace
+
+void TFRX::connectTablePage() {
+    gridDelegate_->setEditStartHandler(
+        [this](int column, int row) { TabwerteEditStart(column, row); });
+    gridDelegate_->setEditTextHandler([this](int column, int row, const QString& typed) {
+        TabwerteSetEditText(column, row, typed);
+    });
+    gridDelegate_->setEditDoneHandler(
+        [this](int column, int row) { TabwerteEditDone(column, row); });
+    gridDelegate_->setEditAbandonHandler(
+        [this](int column, int row) { TabwerteEditAbandon(column, row); });
+    connect(Tabwerte, &QTableWidget::currentCellChanged, this,
+            [this](int row, int column) { TabwerteSelectCell(column, row + 1); });
+
+    connect(Bselect, &QComboBox::activated, this, &TFRX::BselectChange);
+    connect(Bselect->lineEdit(), &QLineEdit::textEdited, this, &TFRX::BselectTyped);
+
+    const auto wire = [this](NumericEdit* edit, void (TFRX::*exit)()) {
+        connect(edit, &NumericEdit::clicked, edit, &QLineEdit::selectAll);
+        connect(edit, &NumericEdit::exited, this, exit);
+        connect(edit, &NumericEdit::enterReleased, this, [this, edit, exit] {
+            (this->*exit)();
+            edit->selectAll();
+        });
+    };
+    wire(Pause1, &TFRX::Pause1Exit);
+    wire(TestFeld, &TFRX::TestFeldExit);
+}
+
+// ---- grid texts -------------------------------------------------------------
+
+QString TFRX::gridText(int column, int row) const {
+    if (row == 0) {
+        return Tabwerte->horizontalHeaderItem(column)->text();
+    }
+    return Tabwerte->item(row - 1, column)->text();
+}
+
+void TFRX::setGridText(int column, int row, const QString& cellText) {
+    if (row == 0) {
+        Tabwerte->horizontalHeaderItem(column)->setText(cellText);
+        return;
+    }
+    QTableWidgetItem* item = Tabwerte->item(row - 1, column);
+    if (item->text() != cellText) {
+        item->setText(cellText);
+    }
+}
+
+void TFRX::setuptable() {
+    gridDelegate_->discardOpenEditor();
+    resetTable(tabcells);
+    for (int row = 1; row <= kTableLines; ++row) {
+        setGridText(0, row, text(6, row - 1));
+        for (int column = kFirstCellColumn; column <= kLastCellColumn; ++column) {
+            writecell(column, row);
+        }
+    }
+    Tabwerte->setCurrentCell(0, 0);
+    TabwerteSelectCell(0, 1);
+}
+
+void TFRX::writecell(int column, int row) {
+    const TabCell& cell =
+        tabcells[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
+    setGridText(column, row, QString::fromStdString(initialCellText(cell)));
+}
+
+// ---- editing ------------------------------------------------------------------
+
+void TFRX::TabwerteEditStart(int column, int row) {
+    if (!isTableCell(column, row)) {
+        return;
+    }
+    const TabLine& line = tabcells[static_cast<std::size_t>(row - 1)];
+    editSnapshot_[0] = line[static_cast<std::size_t>(column - 1)];
+    if (column < kLastCellColumn) {
+        editSnapshot_[1] = line[static_cast<std::size_t>(column)];
+    }
+}
+
+void TFRX::TabwerteSetEditText(int column, int row, const QString& typed) {
+    if (!isTableCell(column, row)) {
+        return;
+    }
+    applyEditText(tabcells, row - 1, column, typed.toStdString());
+    // The kind of the next cell may have changed with it: redraw the line.
+    Tabwerte->viewport()->update();
+}
+
+void TFRX::TabwerteEditDone(int column, int row) {
+    if (!isTableCell(column, row)) {
+        return;
+    }
+    normaliseGridCell(column, row);
+    const TabCell& cell =
+        tabcells[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
+    if (column < kLastCellColumn && cell.flag == kFunctionCell && isJumpFunction(cell.value)) {
+        normaliseGridCell(column + 1, row);
+    }
+    Tabwerte->viewport()->update();
+}
+
+void TFRX::TabwerteEditAbandon(int column, int row) {
+    if (!isTableCell(column, row)) {
+        return;
+    }
+    TabLine& line = tabcells[static_cast<std::size_t>(row - 1)];
+    line[static_cast<std::size_t>(column - 1)] = editSnapshot_[0];
+    if (column < kLastCellColumn) {
+        line[static_cast<std::size_t>(column)] = editSnapshot_[1];
+    }
+    Tabwerte->viewport()->update();
+}
+
+void TFRX::normaliseGridCell(int column, int row) {
+    const NormalisedCell result =
+        normaliseCell(tabcells, row - 1, column, gridText(column, row).toStdString());
+    if (result.changed) {
+        setGridText(column, row, QString::fromStdString(result.text));
+    }
+}
+
+void TFRX::TabwerteSelectCell(int column, int /*row*/) {
+    // Line numbers are never edited; every cell column is.
+    Tabwerte->setEditTriggers(
+        column == 0 ? QAbstractItemView::NoEditTriggers
+                    : QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                          QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    Tabwerte->viewport()->unsetCursor();
+    Tabwerte->viewport()->update();
+}
+
+// ---- row variable, pause unit, test value -------------------------------------
+
+int TFRX::BselectItemIndex() const {
+    return Bselect->currentIndex();
+}
+
+void TFRX::BselectChange() {
+    confdata[conf::kRowVariable] = static_cast<std::uint8_t>(BselectItemIndex() + 1);
+    showdata();
+}
+
+void TFRX::BselectTyped() {
+    // A typed text names no item, whatever it reads; keep the text as typed.
+    QLineEdit* edit = Bselect->lineEdit();
+    const QString typed = edit->text();
+    const int cursor = edit->cursorPosition();
+    Bselect->setCurrentIndex(-1);
+    edit->setText(typed);
+    edit->setCursorPosition(cursor);
+    BselectChange();
+}
+
+void TFRX::Pause1Exit() {
+    Pause1->setText(text(3, checkin(Pause1->text().toStdString(), 255)));
+}
+
+void TFRX::TestFeldExit() {
+    TestFeld->setText(text(3, checkin(TestFeld->text().toStdString(), 255)));
+}
+
+// ---- image glue -----------------------------------------------------------------
+
+void TFRX::Build64K() {
+    // A cell still being edited counts with the text it shows.
+    gridDelegate_->commitOpenEditor();
+    TableSettings settings;
+    settings.testValue = static_cast<std::uint8_t>(checkin(TestFeld->text().toStdString(), 255));
+    settings.rowVariable = static_cast<std::uint8_t>(BselectItemIndex() + 1);
+    settings.pauseUnit = static_cast<std::uint8_t>(checkin(Pause1->text().toStdString(), 255));
+    tabdata = encodeImage(tabcells, settings);
+}
+
+void TFRX::Restore64K(bool& ok) {
+    // An open editor would write its stale text over the restored cell.
+    gridDelegate_->discardOpenEditor();
+    const DecodedImage decoded = decodeImage(tabdata);
+    tabcells = decoded.cells;
+    for (int row = 1; row <= kTableLines; ++row) {
+        const TabLine& line = tabcells[static_cast<std::size_t>(row - 1)];
+        for (int column = kFirstCellColumn; column <= kLastCellColumn; ++column) {
+            setGridText(column, row, text(3, line[static_cast<std::size_t>(column - 1)].value));
+        }
+    }
+    ok = decoded.checksumOk;
+    TestFeld->setText(text(3, decoded.settings.testValue));
+    // Choosing the item here is not the user's choice: byte 16 stays.
+    const int row = decoded.settings.rowVariable;
+    Bselect->setCurrentIndex(row == 1 ? 0 : row == 2 ? 1 : 2);
+    Pause1->setText(text(3, decoded.settings.pauseUnit));
+    for (int line = 1; line <= kTableLines; ++line) {
+        for (int column = kFirstCellColumn; column <= kLastCellColumn; ++column) {
+            normaliseGridCell(column, line);
+        }
+    }
+    Tabwerte->viewport()->update();
+}
+
+}  // namespace tovrix

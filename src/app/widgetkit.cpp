@@ -1,0 +1,55 @@
+#include "app/widgetkit.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+#include <QWidget>
+
+namespace tovrix {
+
+QFont pixelFont(const QString& family, int pixels, bool bold) {
+    QFont font(family);
+    // Faces the desktop may lack fall back to Arial's metrics rather than to
+    // whatever wide sans face the system would pick: the fixed layout relies
+    // on the widths.
+    if (family == QLatin1String("MS Sans Serif") || family == QLatin1String("Arial Narrow")) {
+        font.setFamilies({family, QStringLiteral("Arial")});
+    }
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void setBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Base, colour);
+    palette.setColor(QPalette::Button, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    widget->setPalette(palette);
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
+    auto* label = new QLabel(text, parent);
+    if (name && *name) {
+        label->setObjectName(QString::fromLatin1(name));
+    }
+    label->setGeometry(geometry);
+    return label;
+}
+
+QFrame* makePanel(QWidget* parent, const char* name, const QRect& geometry, const QColor& colour) {
+    auto* panel = placed(new QFrame(parent), name, geometry);
+    setBackground(panel, colour);
+    return panel;
+}
+
+}  // namespace tovrix

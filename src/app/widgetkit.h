@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QWidget;
+class QFrame;
+
+namespace tovrix {
+
+// Small helpers for building the fixed layouts of the main window.
+
+// A font of the given face with its size in pixels, as the layout names it.
+QFont pixelFont(const QString& family, int pixels, bool bold);
+
+// Background of a widget (the field colour for edits, the face for others).
+void setBackground(QWidget* widget, const QColor& colour);
+void setTextColour(QWidget* widget, const QColor& colour);
+
+// Gives a child its name and place.
+template <class W>
+W* placed(W* widget, const char* name, const QRect& geometry) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// A caption label; name may be empty for labels the window never addresses.
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry);
+
+// A plain coloured panel.
+QFrame* makePanel(QWidget* parent, const char* name, const QRect& geometry, const QColor& colour);
+
+}  // namespace tovrix

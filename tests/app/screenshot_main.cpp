@@ -1,0 +1,55 @@
+// Takes pictures of both pages of the real main window as the X server shows
+// them: run it under Xvfb (docs/make-screenshots.sh does). Not a test; it
+// makes the pictures in the documentation.
+#include "app/tfrx.h"
+#include "dialogs/fask.h"
+#include "dialogs/helpform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT-DIRECTORY\n", argv[0]);
+        return 2;
+    }
+    const QDir output(QString::fromLocal8Bit(argv[1]));
+
+    tovrix::TFRX FRX;
+    tovrix::Thelpform helpform;
+    tovrix::TFask Fask;
+    FRX.setHelpForm(&helpform);
+    FRX.setAskForm(&Fask);
+    FRX.move(0, 0);
+    FRX.show();
+
+    int failures = 0;
+    const auto grab = [&](const char* name) {
+        // What the screen shows in the window's frame, menu bar included.
+        const QRect frame = FRX.frameGeometry();
+        const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(
+            0, frame.x(), frame.y(), frame.width(), frame.height());
+        if (!picture.save(output.filePath(QString::fromLatin1(name)))) {
+            ++failures;
+        }
+    };
+    // Well after the start-up step, so the page shows the block.
+    QTimer::singleShot(600, &FRX, [&] {
+        grab("screenshot-basic.png");
+        FRX.PPage->setCurrentIndex(1);
+        QTimer::singleShot(300, &FRX, [&] {
+            grab("screenshot-table.png");
+            application.quit();
+        });
+    });
+    const int status = application.exec();
+    return status != 0 ? status : (failures != 0 ? 1 : 0);
+}
