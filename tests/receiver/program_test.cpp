@@ -219,7 +219,15 @@ TEST(ReceiverProgram, HangupAfterUnplugsTheLine) {
     EXPECT_EQ(port.ask({24, 2}, 1), Bytes{1});
     EXPECT_TRUE(port.waitHangUp(milliseconds(2000)));
     EXPECT_EQ(receiver.waitExit(), 0);
-    EXPECT_FALSE(isSymlink(link));
+    // Like a link to an unplugged adapter: still there, pointing nowhere.
+    EXPECT_TRUE(isSymlink(link));
+    EXPECT_FALSE(std::filesystem::exists(link));
+
+    // A new receiver on the same COM number replaces the dead link.
+    ReceiverProcess next({"--fast"}, home.path());
+    ASSERT_TRUE(next.waitReady()) << next.errorOutput();
+    RawPort again(link);
+    EXPECT_EQ(again.ask({24, 2}, 1), Bytes{1});
 }
 
 TEST(ReceiverProgram, GarbageArrivesUnasked) {

@@ -79,4 +79,24 @@ void ComLink::remove() {
     }
 }
 
+void ComLink::unplug() {
+    if (!made_) {
+        return;
+    }
+    made_ = false;
+    if (linkTarget(path_) != target_) {
+        return;
+    }
+    // Replace the link in one step (rename), so that no moment exists in
+    // which COM n falls back to the default serial device.
+    const std::string temporary = path_ + ".unplugging";
+    ::unlink(temporary.c_str());
+    const std::string vanished = target_ + " (unplugged)";
+    if (::symlink(vanished.c_str(), temporary.c_str()) != 0 ||
+        ::rename(temporary.c_str(), path_.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        ::unlink(path_.c_str());
+    }
+}
+
 }  // namespace tovrix::receiver

@@ -29,6 +29,12 @@ class ComLink {
 
     void remove();
 
+    // Leaves the link behind pointing at a device that does not exist, as a
+    // link to an unplugged USB adapter does: the next open of COM n fails as
+    // a missing device. The target is made unique so that a pseudo-terminal
+    // allocated later under the same number is never mistaken for this one.
+    void unplug();
+
   private:
     std::string path_;
     std::string target_;

@@ -250,7 +250,7 @@ std::optional<Instant> Emulator::nextWakeUp() const {
 void Emulator::hangUp() {
     log(now(), "hangup");
     terminal_.close();
-    link_.remove();
+    link_.unplug();
 }
 
 void Emulator::log(Instant at, std::string_view kind, std::span<const std::uint8_t> bytes) {

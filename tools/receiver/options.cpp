@@ -153,7 +153,8 @@ Faults to test the tool against (one option each):
                      a different byte for configuration byte A
   --extra K          append K bytes (238 each) to every table stream
   --hangup-after N   after N answer bytes close the pseudo-terminal and
-                     remove the link, like an unplugged cable, and exit
+                     exit, leaving the link pointing at a device that is
+                     gone, like the link to an unplugged USB adapter
   --garbage          send three unsolicited bytes (170 85 n) every second
 
 Log format: one line per event, fields separated by single blanks, bytes in
