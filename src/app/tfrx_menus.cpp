@@ -183,8 +183,13 @@ void TFRX::MainMenu1Change() {
         return;
     }
     probing_ = true;
+    // The probe borrows the port; the selected number is put back afterwards
+    // so that a later probe does not leave the port on COM2 behind the
+    // user's back.
+    const std::uint16_t selected = RS232.ComNumber();
     COM11->setEnabled(probePort(1));
     COM21->setEnabled(probePort(2));
+    RS232.SetComNumber(selected);
     probing_ = false;
 }
 
