@@ -276,3 +276,39 @@ TEST_F(ComPortIo, APseudoTerminalHasNoModemLinesAndThatIsNoError) {
 
 }  // namespace
 }  // namespace tovrix
+
+namespace tovrix {
+namespace {
+
+TEST_F(ComPortIo, AnExceptionOnTheEventThreadIsShownOnTheUserInterfaceThread) {
+    std::vector<std::string> shown;
+    std::thread::id shownOn;
+    const auto previous = setExceptionDisplay([&](const std::exception& error) {
+        shown.emplace_back(error.what());
+        shownOn = std::this_thread::get_id();
+    });
+    port.OnNonSyncEvent = [](TCustomSerialPort&, TCoreEvent, std::uint32_t) {
+        throw std::runtime_error("failed on the event thread");
+    };
+    port.Open();
+    pty.writeMaster(0x01);
+    ASSERT_TRUE(pumpUntil([&] { return !shown.empty(); }, 2000));
+    EXPECT_EQ(shown.front(), "failed on the event thread");
+    EXPECT_EQ(shownOn, std::this_thread::get_id());
+    EXPECT_TRUE(port.IsOpen());
+    setExceptionDisplay(previous);
+}
+
+TEST_F(ComPortIo, LoadedOpensThePortOnlyWithAutoOpen) {
+    int opened = 0;
+    port.OnPortOpen = [&](TCustomSerialPort&) { ++opened; };
+    port.Loaded();
+    EXPECT_FALSE(port.IsOpen());
+    port.SetAutoOpen(true);
+    port.Loaded();
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(opened, 1);
+}
+
+}  // namespace
+}  // namespace tovrix
