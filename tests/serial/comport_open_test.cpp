@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pty_helpers.h"
@@ -168,6 +171,50 @@ TEST(ComPortOpen, BufferSizesChangeOnlyWhileClosed) {
     EXPECT_EQ(errorText([&] { port.SetOutBufSize(1000); }), "Port is not closed - RS232 ");
     EXPECT_EQ(port.OutBufSize(), 100);
     port.SetOutBufSize(100);  // unchanged: no error
+}
+
+}  // namespace
+}  // namespace tovrix
+
+namespace tovrix {
+namespace {
+
+TEST(ComPortOpen, DestroyingAnOpenPortClosesItQuietlyAndPromptly) {
+    test::PtyPair pty;
+    pty.linkAs(1);
+    int closeEvents = 0;
+    std::optional<TComPort> port;
+    port.emplace("RS232");
+    port->OnPortClose = [&](TCustomSerialPort&) { ++closeEvents; };
+    port->OnDataRecived = [](TCustomSerialPort&, std::int32_t) {};
+    port->SetComNumber(1);
+    port->Open();
+    pty.writeMaster(0x01);
+    // The event thread is now blocked reporting to this (busy) thread.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const double start = test::nowMs();
+    port.reset();
+    EXPECT_LT(test::nowMs() - start, 500.0);
+    EXPECT_EQ(closeEvents, 0);
+    // The device is free again.
+    TComPort again("again");
+    again.SetComNumber(1);
+    EXPECT_NO_THROW(again.Open());
+}
+
+TEST(ComPortOpen, TheBusyIndicatorIsShownWhileOpeningAndRemovedOnEveryPath) {
+    std::vector<bool> calls;
+    const auto previous = setBusyIndicator([&](bool busy) { calls.push_back(busy); });
+    TComPort port("RS232");
+    port.SetComNumber(9);
+    test::linkComTo(9, "/nonexistent/tovrix-tty");
+    EXPECT_THROW(port.Open(), EComPortCoreError);
+    EXPECT_EQ(calls, (std::vector<bool>{true, false}));
+    test::PtyPair pty;
+    pty.linkAs(9);
+    port.Open();
+    EXPECT_EQ(calls, (std::vector<bool>{true, false, true, false}));
+    setBusyIndicator(previous);
 }
 
 }  // namespace
