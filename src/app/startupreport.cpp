@@ -1,10 +1,13 @@
 #include "app/startupreport.h"
 
 #include <QCoreApplication>
+#include <QString>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -29,13 +32,18 @@ long peakResidentKilobytes() {
 
 }  // namespace
 
-void reportStartupAndQuitIfAsked() {
-    if (std::getenv("TOVRIX_STARTUP_REPORT") == nullptr) {
+void reportStartupIfAsked(const QWidget* focus, const QString& port, const QString& file) {
+    const char* mode = std::getenv("TOVRIX_STARTUP_REPORT");
+    if (mode == nullptr) {
         return;
     }
-    std::printf("idle peak_rss_kb=%ld\n", peakResidentKilobytes());
+    const QByteArray focusName = focus ? focus->objectName().toUtf8() : QByteArray("none");
+    std::printf("idle focus=%s port=%s file=%s peak_rss_kb=%ld\n", focusName.constData(),
+                port.toUtf8().constData(), file.toUtf8().constData(), peakResidentKilobytes());
     std::fflush(stdout);
-    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    if (std::strcmp(mode, "quit") == 0) {
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
 }
 
 }  // namespace tovrix

@@ -94,7 +94,7 @@ void TFRX::inittimerTimer() {
     setlanguage();
     showdata();
     LeseButton->setFocus();
-    reportStartupAndQuitIfAsked();
+    reportStartupIfAsked(focusWidget(), statusPanelText(0), statusPanelText(1));
 }
 
 void TFRX::applySettingsFile() {
