@@ -45,19 +45,25 @@ GridDelegate::GridDelegate(const TabCells& cells, QObject* parent)
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
-    const int column = index.column();
-    const int row = index.row() + 1;
+    TabwerteDrawCell(painter, index.column(), index.row() + 1, option.rect,
+                     index.data(Qt::DisplayRole).toString(),
+                     option.state.testFlag(QStyle::State_HasFocus));
+}
+
+void GridDelegate::TabwerteDrawCell(QPainter* painter, int column, int row, const QRect& rect,
+                                    const QString& text, bool current) const {
+    // Only what the model holds is drawn: texts are made canonical when an
+    // edit ends or an image is restored, never here.
     const GridCellLook look = gridCellLook(cells_, column, row);
     painter->save();
-    painter->fillRect(option.rect, look.background);
+    painter->fillRect(rect, look.background);
     painter->setFont(pixelFont(look.fontFamily, kGridFontPixels, true));
     painter->setPen(look.text);
-    drawCellText(painter, option.rect, index.data(Qt::DisplayRole).toString());
+    drawCellText(painter, rect, text);
     // The current cell keeps its colours and gets a dotted frame.
-    if (option.state & QStyle::State_HasFocus) {
-        QPen pen(look.text, 1, Qt::DotLine);
-        painter->setPen(pen);
-        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+    if (current) {
+        painter->setPen(QPen(look.text, 1, Qt::DotLine));
+        painter->drawRect(rect.adjusted(0, 0, -1, -1));
     }
     painter->restore();
 }

@@ -48,6 +48,10 @@ class GridDelegate : public QStyledItemDelegate {
     void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
 
   private:
+    // One cell in table coordinates (row 0 is the header row).
+    void TabwerteDrawCell(QPainter* painter, int column, int row, const QRect& rect,
+                          const QString& text, bool current) const;
+
     const TabCells& cells_;
     CellHandler onEditStart_;
     EditTextHandler onEditText_;

@@ -81,6 +81,9 @@ void TFRX::buildFrame() {
     SB1Panel1 = new QLabel(SB1);
     SB1Panel1->setObjectName(QStringLiteral("SB1Panel1"));
     SB1Panel1->setAlignment(Qt::AlignCenter);
+    for (QLabel* panel : {SB1Panel0, SB1Panel1}) {
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    }
     SB1->addWidget(SB1Panel0);
     SB1->addWidget(SB1Panel1, 1);
 

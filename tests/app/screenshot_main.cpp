@@ -15,6 +15,27 @@
 
 #include <cstdio>
 
+namespace {
+
+// A few example lines, as a loaded file would bring them, so that the table
+// page shows the cell colours.
+tovrix::TabData exampleTable() {
+    using namespace tovrix;
+    TabCells cells;
+    resetTable(cells);
+    const auto number = [](std::uint8_t v) { return TabCell{kNumberCell, v}; };
+    const auto function = [](std::uint8_t code) { return TabCell{kFunctionCell, code}; };
+    cells[0] = {number(65), number(66), function(fcB1), number(13), number(10), function(fcEnd)};
+    cells[1] = {function(fcUset),  number(100), function(fcPause), function(fcPause),
+                function(fcUplus), number(10),  function(fcGoto),  number(0)};
+    cells[2] = {function(fcCall), number(9),          number(42), function(fcB2),
+                function(fcB3),   function(fcUminus), number(5),  function(fcEnd)};
+    cells[9] = {number(13), number(10), function(fcRet)};
+    return encodeImage(cells, TableSettings{100, 3, 10});
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     if (argc < 2) {
@@ -44,6 +65,9 @@ int main(int argc, char* argv[]) {
     // Well after the start-up step, so the page shows the block.
     QTimer::singleShot(600, &FRX, [&] {
         grab("screenshot-basic.png");
+        FRX.tabdata = exampleTable();
+        bool ok = false;
+        FRX.Restore64K(ok);
         FRX.PPage->setCurrentIndex(1);
         QTimer::singleShot(300, &FRX, [&] {
             grab("screenshot-table.png");

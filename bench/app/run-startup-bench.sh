@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the release program and measures its start-up on a private X server
+# (the real window system path) and headless.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-release --target tovrix startup_bench >/dev/null
+runs=${1:-20}
+echo "== X server (Xvfb)"
+env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x1024x24" \
+    build-release/bin/startup_bench build-release/bin/tovrix "$runs"
+echo "== headless (offscreen)"
+QT_QPA_PLATFORM=offscreen build-release/bin/startup_bench build-release/bin/tovrix "$runs"
