@@ -8,12 +8,14 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -48,6 +50,7 @@ class StartupTest : public QObject {
     void portItemsSelectThePort_data();
     void portItemsSelectThePort();
     void probeDisablesMissingPortsAndEnablesOpenableOnes();
+    void failedSwitchOfAnOpenPortIsShownInAMessageBox();
     void languageToggle();
     void windowIsFixedWithNamedControls();
 };
@@ -330,6 +333,37 @@ void StartupTest::probeDisablesMissingPortsAndEnablesOpenableOnes() {
     QVERIFY(!frx.COM11->isEnabled());
     QVERIFY(frx.COM21->isEnabled());
     QCOMPARE(frx.RS232.ComNumber(), 3);
+    ::close(slave);
+    ::close(master);
+}
+
+void StartupTest::failedSwitchOfAnOpenPortIsShownInAMessageBox() {
+    WindowFixture fixture;
+    int master = -1;
+    int slave = -1;
+    char name[128] = {};
+    QCOMPARE(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    const QString link = QString::fromStdString(comLinkPath(2));
+    QVERIFY(QFile::remove(link));
+    QVERIFY(QFile::link(QString::fromLocal8Bit(name), link));
+    TFRX& frx = fixture.startWindow();
+    frx.COM21Click();
+    frx.RS232.Open();  // as a transfer leaves it
+    QVERIFY(frx.RS232.IsOpen());
+
+    QString shown;
+    QTimer::singleShot(0, &frx, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->close();
+        }
+    });
+    frx.COM11Click();  // COM1 does not exist
+    QCOMPARE(shown, QStringLiteral("Invalid port number (COM1)"));
+    QVERIFY(frx.COM11->isChecked());
+    QCOMPARE(frx.Lsavecom->text(), QStringLiteral("1"));
+    QCOMPARE(frx.statusPanelText(0), QStringLiteral("COM1"));
+    QVERIFY(!frx.RS232.IsOpen());
     ::close(slave);
     ::close(master);
 }
