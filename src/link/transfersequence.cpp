@@ -498,6 +498,8 @@ void TransferSequence::showChecksumVerdict(StatusMessage good) {
     if (configChecksum(confdata_) == confdata_[conf::kChecksum]) {
         showMessage(good, InfoColour::black);
     } else {
+        // A failed verdict is red with a beep, like every failure.
+        beep();
         showMessage(StatusMessage::msgconfsum, InfoColour::red);
     }
 }
@@ -527,6 +529,7 @@ void TransferSequence::finishVerify() {
     const auto programmed = confdata_.begin() + conf::kVerifyCopy;
     if (!std::equal(confdata_.begin(), confdata_.begin() + kVerifiedBytes, programmed)) {
         std::copy_n(programmed, conf::kBlockSize, confdata_.begin());
+        beep();
         showMessage(StatusMessage::msgverifyfail, InfoColour::red);
     } else {
         showChecksumVerdict(StatusMessage::msgverifyok);

@@ -79,6 +79,7 @@ TEST_F(Link, ConfigurationReadWithBadChecksumIsTakenOver) {
     EXPECT_EQ(h.confdata[89], h.receiver.conf[89]);
     EXPECT_EQ(h.view.info, msg(StatusMessage::msgconfsum));
     EXPECT_EQ(h.view.colour, InfoColour::red);
+    EXPECT_EQ(beeps.count(), 1);
 }
 
 TEST_F(Link, ConfigurationWriteTrace) {
@@ -140,6 +141,7 @@ TEST_P(ReadBack, ComparesBytesZeroToEightyNine) {
     EXPECT_EQ(h.view.info, msg(GetParam().verdict));
     EXPECT_EQ(h.view.colour, GetParam().verdict == StatusMessage::msgverifyok ? InfoColour::black
                                                                               : InfoColour::red);
+    EXPECT_EQ(beeps.count(), GetParam().verdict == StatusMessage::msgverifyok ? 0 : 1);
     if (GetParam().restored) {
         EXPECT_TRUE(std::equal(programmed.begin(), programmed.begin() + 128, h.confdata.begin()));
     } else {
