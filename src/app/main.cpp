@@ -1,23 +1,19 @@
 // Program start: the toolkit, the desktop beep, the three windows in their
 // order (main window, help window, confirmation dialog), then the event loop
-// until the main window closes.
+// until the main window closes. The main window itself shows the errors that
+// escape its handlers and the port's events.
+#include "app/busycursor.h"
 #include "app/desktopbeep.h"
 #include "app/tfrx.h"
 #include "dialogs/fask.h"
 #include "dialogs/helpform.h"
-#include "serial/exceptiondisplay.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     tovrix::installDesktopBeep();
-    // An error that escapes a port event is shown and the program carries on.
-    tovrix::setExceptionDisplay([](const std::exception& error) {
-        QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Tovrix"),
-                              QString::fromLocal8Bit(error.what()));
-    });
+    tovrix::installBusyCursor();
 
     tovrix::TFRX FRX;
     tovrix::Thelpform helpform;

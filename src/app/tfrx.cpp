@@ -1,9 +1,12 @@
 #include "app/tfrx.h"
 
 #include "app/settingsfile.h"
+#include "app/linkadapters.h"
 #include "app/startupreport.h"
 #include "app/widgetkit.h"
 #include "dialogs/helpform.h"
+#include "link/transfersequence.h"
+#include "serial/exceptiondisplay.h"
 
 #include <QCloseEvent>
 #include <QColor>
@@ -16,6 +19,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <exception>
 #include <string>
 
 namespace tovrix {
@@ -55,6 +59,8 @@ TFRX::TFRX(QWidget* parent) : QMainWindow(parent) {
     connectBasicPage();
     connectTablePage();
     connectTestPanel();
+    connectTransfers();
+    connectFileMenu();
     // The window takes exactly the size of its menu bar and client area.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -64,7 +70,17 @@ TFRX::TFRX(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
 }
 
-TFRX::~TFRX() = default;
+TFRX::~TFRX() {
+    // No receive event may reach a window that is going away, and errors of
+    // later port events go back to the default display.
+    RS232.OnDataRecived = nullptr;
+    setExceptionDisplay({});
+    try {
+        RS232.Close();
+    } catch (const std::exception&) {
+        // nothing left to report to
+    }
+}
 
 void TFRX::FormCreate() {
     language = QStringLiteral("deutsch");
@@ -75,6 +91,7 @@ void TFRX::FormCreate() {
     }
     resetConfigBlock(confdata);
     sysdata.fill(0);
+    transfers_->clearTransferFlags();
     setInfo(QString());
     OpenDialogFileName = QStringLiteral("newfile.tvx");
     showStatus(StatusMessage::msgstart);

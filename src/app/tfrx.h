@@ -11,12 +11,16 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 
 class QAction;
 class QActionGroup;
 class QCheckBox;
 class QComboBox;
+class QFileDialog;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -32,8 +36,12 @@ class QTimer;
 
 namespace tovrix {
 
+class ComLinkPort;
 class GridDelegate;
 class NumericEdit;
+class QtLinkTimer;
+class TransferSequence;
+class WindowLinkView;
 class TFask;
 class Thelpform;
 
@@ -97,6 +105,36 @@ class TFRX : public QMainWindow {
     int selectedPort() const;
     // Status bar panel 0 (port) and 1 (current file).
     QString statusPanelText(int panel) const;
+
+    // Shows an error that ended a handler: the application's standard
+    // exception display, a critical message box unless a test replaced it.
+    using ErrorDisplay = std::function<void(const QString& text)>;
+    void setErrorDisplay(ErrorDisplay display) { errorDisplay_ = std::move(display); }
+    void showError(const QString& text);
+
+    // ---- transfers ------------------------------------------------------------
+    // Starters (buttons and menu entries), the port's receive event and the
+    // two timers; each shows a port error that ends it instead of letting it
+    // reach the event loop.
+    void LeseButtonClick();
+    void ProgButtonClick();
+    void Butread64Click();
+    void Butwrite64Click();
+    void BTeststringClick();
+    void BresetClick();
+    void RS232RxChar(int count);
+    void Timer1Timer();
+    void resettimerTimer();
+    const TransferSequence& transfers() const { return *transfers_; }
+
+    // ---- configuration file ---------------------------------------------------
+    void MSpeichernClick();
+    void MLadenClick();
+    void MneuClick();
+    // Runs a configured file dialog and tells whether the user confirmed a
+    // file; by default the dialog's own modal exec(). Tests replace it.
+    using FileDialogRunner = std::function<bool(QFileDialog& dialog)>;
+    void setFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
 
     // ---- basic-settings page ------------------------------------------------
     void showdata();
@@ -255,6 +293,12 @@ class TFRX : public QMainWindow {
     void connectBasicPage();
     void connectTablePage();
     void connectTestPanel();
+    void connectTransfers();
+    void connectFileMenu();
+    template <typename Body>
+    void guarded(Body&& body);
+    bool runFileDialog(QFileDialog& dialog, QString& chosen);
+    void showVerdict(StatusMessage message, bool failure);
 
     void applySettingsFile();
     void selectPort(int n);
@@ -276,6 +320,14 @@ class TFRX : public QMainWindow {
     // opened: typing classifies as it goes, and Escape must undo that.
     std::array<TabCell, 2> editSnapshot_{};
     bool probing_ = false;
+
+    ErrorDisplay errorDisplay_;
+    FileDialogRunner fileDialogRunner_;
+    std::unique_ptr<ComLinkPort> linkPort_;
+    std::unique_ptr<QtLinkTimer> watchdogTimer_;
+    std::unique_ptr<QtLinkTimer> resetTimer_;
+    std::unique_ptr<WindowLinkView> linkView_;
+    std::unique_ptr<TransferSequence> transfers_;
 };
 
 }  // namespace tovrix

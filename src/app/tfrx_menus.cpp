@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 
@@ -155,7 +154,7 @@ void TFRX::applyPortNumber(int n) {
         // An open port closes and reopens on the new number.
         RS232.SetComNumber(number);
     } catch (const std::exception& error) {
-        QMessageBox::critical(this, windowTitle(), QString::fromLocal8Bit(error.what()));
+        showError(QString::fromLocal8Bit(error.what()));
     }
 }
 

@@ -208,6 +208,13 @@ void TransferSequence::resettimerTimer() {
     });
 }
 
+void TransferSequence::clearTransferFlags() {
+    state_.readmode = false;
+    state_.sysphase = false;
+    state_.writemode = false;
+    state_.tablemode = false;
+}
+
 // ---- link start and end --------------------------------------------------
 
 bool TransferSequence::setupport() {

@@ -57,6 +57,11 @@ class TransferSequence {
     // The reset timer expired.
     void resettimerTimer();
 
+    // A new file starts the tool afresh: the phase flags of the transfers
+    // (readmode, sysphase, writemode, tablemode) go off. The watchdog, the
+    // test and a pending end command are left as they are.
+    void clearTransferFlags();
+
     const TransferState& state() const { return state_; }
     // True from a starter until the transfer has closed.
     bool transferRunning() const;

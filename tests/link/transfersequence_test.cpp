@@ -317,6 +317,22 @@ TEST_F(Link, ConfigurationReadRightAfterATableRead) {
     EXPECT_FALSE(h.seq.state().tablemode);
 }
 
+TEST_F(Link, ANewFileClearsThePhaseFlagsOnly) {
+    h.chunk = 0;
+    h.seq.Butread64Click();
+    h.pump();
+    ASSERT_TRUE(h.seq.state().tablemode);
+    h.seq.ProgButtonClick();  // stays waiting in its system-data phase
+    h.receiver.answersBeforeSilence = 0;
+    h.seq.clearTransferFlags();
+    const TransferState& s = h.seq.state();
+    EXPECT_FALSE(s.readmode || s.sysphase || s.writemode || s.tablemode);
+    EXPECT_TRUE(s.sendend);  // the programming run still gets its end command
+    EXPECT_TRUE(h.watchdog.running);
+    h.expire();
+    EXPECT_EQ(h.receiver.frames.back(), (Bytes{29, 29}));
+}
+
 TEST_F(Link, BytesWhileIdleAreDroppedWithoutTouchingTheVerdict) {
     h.receiver.answersBeforeSilence = 3;
     h.seq.LeseButtonClick();

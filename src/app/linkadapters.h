@@ -1,0 +1,70 @@
+#pragma once
+
+#include "link/linkinterfaces.h"
+
+#include <functional>
+
+class QTimer;
+
+namespace tovrix {
+
+class TComPort;
+class TFRX;
+
+// The window's serial port as the transfers use it. A restart closes the
+// port and opens it again on the port the user selected.
+class ComLinkPort : public LinkPort {
+  public:
+    ComLinkPort(TComPort& port, std::function<int()> selectedPort);
+
+    bool restart() override;
+    void writeByte(std::uint8_t byte) override;
+    std::uint8_t readByte() override;
+    void clearOutput() override;
+
+  private:
+    TComPort& port_;
+    std::function<int()> selectedPort_;
+};
+
+// One of the window's QTimer objects (Timer1, resettimer), repeating until
+// the transfer code stops it.
+class QtLinkTimer : public LinkTimer {
+  public:
+    explicit QtLinkTimer(QTimer& timer);
+
+    void stop() override;
+    void setInterval(std::chrono::milliseconds interval) override;
+    void start() override;
+
+  private:
+    QTimer& timer_;
+};
+
+// What the transfers show: the window's info line, gauge, buttons, memos,
+// test fields and its model-to-grid operations.
+class WindowLinkView : public LinkView {
+  public:
+    explicit WindowLinkView(TFRX& window);
+
+    std::string infoText() const override;
+    void setInfoText(const std::string& text) override;
+    void setInfoColour(InfoColour colour) override;
+    void setGaugeVisible(bool visible) override;
+    void setGaugeValue(int value) override;
+    void setTransferControlsEnabled(bool enabled) override;
+    void setTestButtonEnabled(bool enabled) override;
+    void clearSystemListing() override;
+    void appendSystemListing(const std::string& line) override;
+    void clearTestLog() override;
+    void appendTestLog(const std::string& line) override;
+    std::array<std::string, 4> testFieldTexts() const override;
+    void showdata() override;
+    void Build64K() override;
+    bool Restore64K() override;
+
+  private:
+    TFRX& window_;
+};
+
+}  // namespace tovrix
