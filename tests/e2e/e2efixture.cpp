@@ -1,0 +1,179 @@
+#include "e2efixture.h"
+
+#include "app/configfileio.h"
+#include "link/statusmessages.h"
+#include "serial/portnames.h"
+#include "table/cells.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <sstream>
+
+namespace tovrix::e2e {
+
+Bench::Bench(const QStringList& options, const std::optional<ReceiverData>& data) {
+    if (!home_.isValid() || !start_.isValid()) {
+        return;
+    }
+    previousHome_ = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", home_.path().toLocal8Bit());
+    QDir().mkpath(QString::fromStdString(comPortDirectory()));
+    // COM2 is a device that does not exist, so no port of the machine counts.
+    QFile::link(home_.filePath(QStringLiteral("no-such-device")),
+                QString::fromStdString(comLinkPath(2)));
+
+    logPath_ = start_.filePath(QStringLiteral("receiver.log")).toStdString();
+    statePath_ = start_.filePath(QStringLiteral("receiver-state.tvx")).toStdString();
+    if (data) {
+        saveConfigurationFile(statePath_, data->conf, data->image, 1, "1.03");
+    }
+    std::vector<std::string> args{"--com", "1", "--log", logPath_, "--state", statePath_};
+    for (const QString& option : options) {
+        args.push_back(option.toStdString());
+    }
+    receiver_ = std::make_unique<receiver::test::ReceiverProcess>(args, home_.path().toStdString());
+    if (!receiver_->waitReady()) {
+        return;
+    }
+    previousDirectory_ = QDir::currentPath();
+    QDir::setCurrent(start_.path());
+    window_ = std::make_unique<TFRX>();
+    window_->setErrorDisplay([this](const QString& text) { errors << text; });
+    window_->inittimerTimer();
+    ready_ = true;
+}
+
+Bench::~Bench() {
+    // The window closes its port before the emulator goes.
+    window_.reset();
+    receiver_.reset();
+    if (!previousDirectory_.isEmpty()) {
+        QDir::setCurrent(previousDirectory_);
+    }
+    qputenv("XDG_CONFIG_HOME", previousHome_);
+}
+
+std::vector<LogEvent> Bench::log() const {
+    std::vector<LogEvent> events;
+    std::ifstream in(logPath_);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        LogEvent event;
+        words >> event.ms >> event.kind;
+        int value = 0;
+        while (words >> value) {
+            event.bytes.push_back(static_cast<std::uint8_t>(value));
+        }
+        events.push_back(std::move(event));
+    }
+    return events;
+}
+
+std::vector<Bytes> Bench::frames() const {
+    std::vector<Bytes> result;
+    for (const LogEvent& event : log()) {
+        if (event.kind == "rx") {
+            result.push_back(event.bytes);
+        }
+    }
+    return result;
+}
+
+std::optional<ReceiverData> Bench::savedState() const {
+    ReceiverData data;
+    if (loadConfigurationFile(statePath_, data.conf, data.image) != FileLoadResult::loaded) {
+        return std::nullopt;
+    }
+    return data;
+}
+
+QString Bench::infoText() const {
+    return window_->info->text();
+}
+
+QColor Bench::infoColour() const {
+    return window_->info->palette().color(QPalette::WindowText);
+}
+
+bool Bench::transferControlsEnabled() const {
+    const TFRX& w = *window_;
+    return w.LeseButton->isEnabled() && w.ProgButton->isEnabled() && w.Butread64->isEnabled() &&
+           w.Butwrite64->isEnabled() && w.BaudBox->isEnabled();
+}
+
+QStringList Bench::memoLines(const QPlainTextEdit* memo) const {
+    return memo->toPlainText().split(QLatin1Char('\n'));
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+    if (done()) {
+        return true;
+    }
+    QEventLoop loop;
+    QTimer look;
+    look.setInterval(5);
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    look.start();
+    loop.exec();
+    return done();
+}
+
+ConfData sampleBlock(std::uint8_t seed) {
+    ConfData block{};
+    resetConfigBlock(block);
+    for (int i = 0; i < conf::kProgrammedSize; ++i) {
+        if (i != conf::kChecksum) {
+            block[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(seed + 7 * i);
+        }
+    }
+    for (int i = conf::kProgrammedSize; i < conf::kBlockSize; ++i) {
+        block[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(seed ^ i);
+    }
+    // The window corrects out-of-range settings when it shows a block; the
+    // sample holds none, so what arrives is what is shown.
+    normaliseConfigBlock(block);
+    block[conf::kChecksum] = configChecksum(block);
+    return block;
+}
+
+TabData sampleImage(std::uint8_t seed) {
+    TabCells cells{};
+    resetTable(cells);
+    for (int line = 0; line < 40; ++line) {
+        for (int cell = 0; cell < kLineCells - 1; ++cell) {
+            cells[static_cast<std::size_t>(line)][static_cast<std::size_t>(cell)] =
+                TabCell{kNumberCell, static_cast<std::uint8_t>(seed + line * 16 + cell)};
+        }
+    }
+    TableSettings settings;
+    settings.testValue = seed;
+    settings.rowVariable = 2;
+    settings.pauseUnit = 9;
+    return encodeImage(cells, settings);
+}
+
+QString timeoutText(const QString& phase, int count) {
+    QString text = phase + QString::fromStdString(statusText(StatusMessage::msgtimeout)) +
+                   QString::number(count);
+    if (count == 0) {
+        text += QString::fromStdString(statusText(StatusMessage::msgnoanswer));
+    }
+    return text;
+}
+
+}  // namespace tovrix::e2e

@@ -1,0 +1,186 @@
+// The real main window and serial component against a receiver emulator
+// that misbehaves: silence, an early stop, wrong echoes, a refused chunk,
+// a read-back that differs, and a cable pulled in the middle of a transfer.
+#include "e2efixture.h"
+#include "link/statusmessages.h"
+#include "link/transfersequence.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <algorithm>
+
+namespace tovrix::e2e {
+
+enum class Starter { configRead, configWrite, tableWrite };
+
+}  // namespace tovrix::e2e
+
+Q_DECLARE_METATYPE(tovrix::e2e::Starter)
+
+namespace tovrix::e2e {
+namespace {
+
+QString msg(StatusMessage message) {
+    return QString::fromStdString(statusText(message));
+}
+
+const QColor kBlack(0, 0, 0);
+const QColor kRed(255, 0, 0);
+
+void start(TFRX& w, Starter starter) {
+    switch (starter) {
+        case Starter::configRead:
+            w.LeseButton->click();
+            break;
+        case Starter::configWrite:
+            w.ProgButton->click();
+            break;
+        case Starter::tableWrite:
+            w.Butwrite64->click();
+            break;
+    }
+}
+
+double eventTime(const std::vector<LogEvent>& log, const Bytes& frame) {
+    for (const LogEvent& event : log) {
+        if (event.kind == "rx" && event.bytes == frame) {
+            return event.ms;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+class FailuresTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void watchdogEndsTheTransfer_data();
+    void watchdogEndsTheTransfer();
+    void readBackThatDiffers_data();
+    void readBackThatDiffers();
+    void cablePulledDuringTableWrite();
+};
+
+// Each row costs the watchdog's second.
+void FailuresTest::watchdogEndsTheTransfer_data() {
+    QTest::addColumn<QStringList>("fault");
+    QTest::addColumn<Starter>("starter");
+    QTest::addColumn<QString>("info");
+    QTest::addColumn<int>("frames");  // frames the emulator acted on, end command included
+
+    QTest::newRow("silent receiver")
+        << QStringList{QStringLiteral("--silent")} << Starter::configRead
+        << timeoutText(QStringLiteral("\"read system data\""), 0) << 1;
+    QTest::newRow("stops after 57 configuration bytes")
+        << QStringList{QStringLiteral("--stop-after"), QStringLiteral("78")} << Starter::configRead
+        << timeoutText(QStringLiteral("\"read config data\""), 57) << 21 + 58;
+    QTest::newRow("wrong echo of byte 13")
+        << QStringList{QStringLiteral("--bad-echo"), QStringLiteral("13")} << Starter::configWrite
+        << timeoutText(QStringLiteral("\"write config data\""), 13) << 21 + 14 + 1;
+    QTest::newRow("chunk at 800 refused")
+        << QStringList{QStringLiteral("--nak-chunk"), QStringLiteral("800")} << Starter::tableWrite
+        << timeoutText(msg(StatusMessage::msgtabnak), 800) << 101 + 1;
+}
+
+void FailuresTest::watchdogEndsTheTransfer() {
+    QFETCH(QStringList, fault);
+    QFETCH(Starter, starter);
+    QFETCH(QString, info);
+    QFETCH(int, frames);
+    Bench bench(QStringList{QStringLiteral("--fast")} + fault);
+    QVERIFY(bench.ready());
+    TFRX& w = bench.window();
+
+    start(w, starter);
+    QVERIFY(waitFor([&] { return bench.transferControlsEnabled(); }, 4000));
+    QCOMPARE(bench.infoText(), info);
+    QCOMPARE(bench.infoColour(), kRed);
+    QCOMPARE(bench.beeps.count(), 1);
+    QVERIFY(w.Gauge->isHidden());
+    QVERIFY(!w.transfers().transferRunning());
+    QVERIFY(bench.errors.isEmpty());
+
+    // The programming runs still end with 29 29; it is logged once the
+    // emulator has acted on it.
+    const bool programming = starter != Starter::configRead;
+    QTRY_COMPARE(static_cast<int>(bench.frames().size()), frames);
+    const std::vector<LogEvent> log = bench.log();
+    const std::vector<Bytes> sent = bench.frames();
+    QCOMPARE(sent.back() == (Bytes{29, 29}), programming);
+    if (starter == Starter::configWrite) {
+        // No frame after the wrong echo; the end command a watchdog period later.
+        QCOMPARE(sent[sent.size() - 2], (Bytes{20, 13, w.confdata[13]}));
+        const double wait = eventTime(log, {29, 29}) - eventTime(log, sent[sent.size() - 2]);
+        QVERIFY2(wait > 950 && wait < 1300, qPrintable(QString::number(wait)));
+    }
+}
+
+void FailuresTest::readBackThatDiffers_data() {
+    QTest::addColumn<int>("address");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("byte 95, not compared") << 95 << true;
+    QTest::newRow("byte 50") << 50 << false;
+}
+
+void FailuresTest::readBackThatDiffers() {
+    QFETCH(int, address);
+    QFETCH(bool, accepted);
+    Bench bench(
+        {QStringLiteral("--fast"), QStringLiteral("--verify-differ"), QString::number(address)});
+    QVERIFY(bench.ready());
+    TFRX& w = bench.window();
+    const ConfData programmed = sampleBlock(40);
+    std::copy_n(programmed.begin(), conf::kBlockSize, w.confdata.begin());
+
+    w.ProgButton->click();
+    QVERIFY(waitFor([&] { return bench.transferControlsEnabled(); }, 5000));
+    QCOMPARE(bench.infoText(),
+             msg(accepted ? StatusMessage::msgverifyok : StatusMessage::msgverifyfail));
+    QCOMPARE(bench.infoColour(), accepted ? kBlack : kRed);
+    QCOMPARE(bench.beeps.count(), accepted ? 0 : 1);
+    // A refused read-back puts the programmed block back.
+    const auto a = static_cast<std::size_t>(address);
+    QCOMPARE(w.confdata[a] == programmed[a], !accepted);
+    QVERIFY(std::equal(programmed.begin(), programmed.begin() + 90, w.confdata.begin()));
+    QTRY_COMPARE(bench.frames().back(), (Bytes{29, 29}));
+}
+
+// The receiver goes away after acknowledging 100 chunks, its link left
+// pointing at a device that is gone. The watchdog ends the transfer; the
+// next start finds no port and does nothing at all.
+void FailuresTest::cablePulledDuringTableWrite() {
+    Bench bench(
+        {QStringLiteral("--fast"), QStringLiteral("--hangup-after"), QStringLiteral("100")});
+    QVERIFY(bench.ready());
+    TFRX& w = bench.window();
+
+    w.Butwrite64->click();
+    QVERIFY(waitFor([&] { return bench.transferControlsEnabled(); }, 4000));
+    QCOMPARE(bench.infoText(), timeoutText(QStringLiteral("\"write string data\""), 800));
+    QCOMPARE(bench.infoColour(), kRed);
+    QCOMPARE(bench.beeps.count(), 1);
+    QVERIFY(w.Gauge->isHidden());
+    QVERIFY(!w.transfers().transferRunning());
+    QVERIFY(bench.receiver().waitExit().has_value());
+    const QStringList errorsAfterHangUp = bench.errors;
+    qInfo("shown after the hang-up: %s", qPrintable(errorsAfterHangUp.join(QStringLiteral(" | "))));
+
+    w.Butread64->click();
+    QCOMPARE(bench.infoText(), timeoutText(QStringLiteral("\"write string data\""), 800));
+    QVERIFY(bench.transferControlsEnabled());
+    QVERIFY(w.Gauge->isHidden());
+    QVERIFY(!w.transfers().state().readmode);
+    QVERIFY(!w.transfers().transferRunning());
+    QCOMPARE(bench.errors, errorsAfterHangUp);  // no message
+    QCOMPARE(bench.beeps.count(), 1);
+}
+
+}  // namespace tovrix::e2e
+
+QTEST_MAIN(tovrix::e2e::FailuresTest)
+#include "failures_test.moc"
