@@ -17,6 +17,8 @@ void beep() {
     }
 }
 
-BeepSink setBeepSink(BeepSink sink) { return std::exchange(currentSink(), std::move(sink)); }
+BeepSink setBeepSink(BeepSink sink) {
+    return std::exchange(currentSink(), std::move(sink));
+}
 
 }  // namespace tovrix

@@ -16,7 +16,9 @@ constexpr int kFirstValueColumn = 6;  // 0-based column of a table line's first 
 constexpr int kValueStride = 4;       // three digits and a blank
 constexpr int kChecksumColumn = 6;    // 0-based column of the value on the "[CHK]" line
 
-std::string threeDigits(int value) { return fillString(3, '0', value); }
+std::string threeDigits(int value) {
+    return fillString(3, '0', value);
+}
 
 std::string tableLine(const ImageBytes& image, int k) {
     std::string line = "[" + threeDigits(k) + "] ";
@@ -70,7 +72,8 @@ std::vector<std::string> buildConfigFile(const ConfData& conf, const ImageBytes&
     for (int k = 0; k < tvx::kTableLines; ++k) {
         lines.push_back(tableLine(image, k));
     }
-    lines.push_back(std::string(tvx::kChecksumTag) + " " + threeDigits(image[tvx::kImageBytes - 1]));
+    lines.push_back(std::string(tvx::kChecksumTag) + " " +
+                    threeDigits(image[tvx::kImageBytes - 1]));
     lines.push_back("--*--");
     lines.push_back("comments: -reserved-");
     lines.push_back(std::string("Tovrix v") + maker::kToolVersion + " - " + maker::kCompany +
@@ -97,10 +100,9 @@ ConfigFileLoad loadConfigFile(const std::vector<std::string>& lines, ConfData& c
         return {LoadError::NoTableMarker};
     }
     const int tableStart = *marker + 1;
-    const std::optional<int> checksumLine =
-        findLine(lines, tableStart, [](const std::string& line) {
-            return line.compare(0, 5, tvx::kChecksumTag) == 0;
-        });
+    const std::optional<int> checksumLine = findLine(
+        lines, tableStart,
+        [](const std::string& line) { return line.compare(0, 5, tvx::kChecksumTag) == 0; });
     if (!checksumLine) {
         return {LoadError::NoChecksumLine};
     }

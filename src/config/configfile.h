@@ -16,7 +16,7 @@ namespace tvx {
 
 inline constexpr int kLineCount = 617;
 inline constexpr int kImageBytes = 8192;
-inline constexpr int kTableLines = 342;   // 24 values each, 8208 positions
+inline constexpr int kTableLines = 342;  // 24 values each, 8208 positions
 inline constexpr int kValuesPerLine = 24;
 inline constexpr int kComLine = 256;
 inline constexpr int kFirmwareLine = 267;

@@ -78,7 +78,9 @@ std::optional<T> parseNumber(std::string_view text, bool bareHexX) {
 
 }  // namespace
 
-std::string setString(int width, std::int64_t number) { return padded(width, ' ', number); }
+std::string setString(int width, std::int64_t number) {
+    return padded(width, ' ', number);
+}
 
 std::string fillString(int width, char fill, std::int64_t number) {
     return padded(width, fill, number);

@@ -31,7 +31,9 @@ std::string_view functionDisplayText(std::uint8_t code) {
     }
 }
 
-bool isJumpFunction(std::uint8_t code) { return code == fcGoto || code == fcCall; }
+bool isJumpFunction(std::uint8_t code) {
+    return code == fcGoto || code == fcCall;
+}
 
 bool isAnalogueFunction(std::uint8_t code) {
     return code == fcUset || code == fcUplus || code == fcUminus;

@@ -50,7 +50,9 @@ bool isJumpFunction(std::uint8_t code);
 // True for Uset, U+ and U-, whose next cell holds a number of steps.
 bool isAnalogueFunction(std::uint8_t code);
 
-constexpr TabCell endCell() { return TabCell{kFunctionCell, fcEnd}; }
+constexpr TabCell endCell() {
+    return TabCell{kFunctionCell, fcEnd};
+}
 constexpr bool isEndCell(const TabCell& cell) {
     return cell.flag == kFunctionCell && cell.value == fcEnd;
 }

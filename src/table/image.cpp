@@ -39,8 +39,8 @@ DecodedImage decodeImage(const TabData& data) {
         const std::uint8_t* record = data.data() + n * image::kRecordSize;
         for (int c = 0; c < kLineCells; ++c) {
             const bool isFunction = (record[image::kFlagsLow + c / 8] & (0x80U >> (c % 8))) != 0;
-            decoded.cells[n][c] = TabCell{isFunction ? kFunctionCell : kNumberCell,
-                                          record[image::kValues + c]};
+            decoded.cells[n][c] =
+                TabCell{isFunction ? kFunctionCell : kNumberCell, record[image::kValues + c]};
         }
     }
     decoded.settings.testValue = data[image::kTestValue];

@@ -8,7 +8,7 @@ namespace tovrix::test {
 
 // Counts the beeps sounded while it lives and restores the previous sink.
 class BeepCounter {
-public:
+  public:
     BeepCounter() : previous_(setBeepSink([this] { ++count_; })) {}
     ~BeepCounter() { setBeepSink(std::move(previous_)); }
     BeepCounter(const BeepCounter&) = delete;
@@ -18,7 +18,7 @@ public:
     // Returns the count so far and starts again from zero.
     int take() { return std::exchange(count_, 0); }
 
-private:
+  private:
     int count_ = 0;
     BeepSink previous_;
 };

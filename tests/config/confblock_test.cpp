@@ -15,7 +15,12 @@ ConfData resetBlock() {
 TEST(ConfigBlock, ResetSetsStartValuesAndKeepsTheVerificationCopy) {
     const ConfData block = resetBlock();
     for (int i = 0; i < conf::kBlockSize; ++i) {
-        const int expected = i == 50 ? 1 : i == 51 ? 12 : i == 52 ? 2 : i == 60 ? 200 : i == 63 ? 4 : 0;
+        const int expected = i == 50   ? 1
+                             : i == 51 ? 12
+                             : i == 52 ? 2
+                             : i == 60 ? 200
+                             : i == 63 ? 4
+                                       : 0;
         EXPECT_EQ(block[i], expected) << "byte " << i;
     }
     for (int i = conf::kVerifyCopy; i < 256; ++i) {

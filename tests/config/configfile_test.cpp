@@ -1,5 +1,5 @@
-#include "common/beep_counter.h"
 #include "config/configfile.h"
+#include "common/beep_counter.h"
 #include "config/textlines.h"
 #include "table/image.h"
 
@@ -68,8 +68,10 @@ TEST(ConfigFileRoundTrip, RandomBlockAndImageReloadExactly) {
     for (int round = 0; round < 20; ++round) {
         ConfData conf;
         TabData image;
-        for (auto& b : conf) b = static_cast<std::uint8_t>(random());
-        for (auto& b : image) b = static_cast<std::uint8_t>(random());
+        for (auto& b : conf)
+            b = static_cast<std::uint8_t>(random());
+        for (auto& b : image)
+            b = static_cast<std::uint8_t>(random());
         image[8191] = imageChecksum(image);
         const std::vector<std::string> lines =
             splitLines(joinLines(buildConfigFile(conf, image, 3, "1.03")));

@@ -1,5 +1,5 @@
-#include "common/beep_counter.h"
 #include "config/numbers.h"
+#include "common/beep_counter.h"
 
 #include <gtest/gtest.h>
 

@@ -24,8 +24,10 @@ std::vector<std::string> linesFor(const std::uint8_t* data, std::size_t size) {
         // Each further line of the input replaces one line of a valid file.
         const std::vector<std::string> edits = tovrix::splitLines(text);
         for (std::size_t i = 0; i + 1 < edits.size(); i += 2) {
-            const std::size_t at = edits[i].empty() ? 0 : static_cast<unsigned char>(edits[i][0]) * 3U;
-            if (at < lines.size()) lines[at] = edits[i + 1];
+            const std::size_t at =
+                edits[i].empty() ? 0 : static_cast<unsigned char>(edits[i][0]) * 3U;
+            if (at < lines.size())
+                lines[at] = edits[i + 1];
         }
         return lines;
     }
@@ -44,8 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     image.fill(0xA5);
     const tovrix::ConfigFileLoad first = tovrix::loadConfigFile(lines, conf, image);
     if (first.error != tovrix::LoadError::None) {
-        for (auto b : conf) if (b != 0x5A) std::abort();
-        for (auto b : image) if (b != 0xA5) std::abort();
+        for (auto b : conf)
+            if (b != 0x5A)
+                std::abort();
+        for (auto b : image)
+            if (b != 0xA5)
+                std::abort();
         return 0;
     }
 

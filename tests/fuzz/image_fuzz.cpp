@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int n = 0; n < tovrix::kTableLines; ++n) {
         const int r = n * 24;
         for (int i = 3; i <= 20; ++i) {
-            if (rebuilt[r + i] != input[r + i]) std::abort();
+            if (rebuilt[r + i] != input[r + i])
+                std::abort();
         }
         const bool endFirst = (input[r + 3] & 0x80) != 0 && input[r + 5] == 0;
         if (rebuilt[r] != (endFirst ? 0 : 1) || rebuilt[r + 1] != 0 || rebuilt[r + 2] != 0 ||
@@ -34,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (int i = 6144; i < 8191; ++i) {
         const bool trailer = i >= 8160 && i <= 8162;
-        if (!trailer && rebuilt[i] != 255) std::abort();
+        if (!trailer && rebuilt[i] != 255)
+            std::abort();
     }
     if (rebuilt[8160] != input[8160] || rebuilt[8162] != input[8162] ||
         rebuilt[8161] != settings.rowVariable || rebuilt[8191] != tovrix::imageChecksum(rebuilt) ||

@@ -24,8 +24,10 @@ TEST(TableImage, AllEndTableBuildsWithFillerAndChecksum108) {
             ASSERT_EQ(r[i], expected[i]) << "line " << n << " offset " << i;
         }
     }
-    for (int i = 6144; i <= 8159; ++i) ASSERT_EQ(data[i], 255) << i;
-    for (int i = 8163; i <= 8190; ++i) ASSERT_EQ(data[i], 255) << i;
+    for (int i = 6144; i <= 8159; ++i)
+        ASSERT_EQ(data[i], 255) << i;
+    for (int i = 8163; i <= 8190; ++i)
+        ASSERT_EQ(data[i], 255) << i;
     EXPECT_EQ(data[8160], 100);
     EXPECT_EQ(data[8161], 3);
     EXPECT_EQ(data[8162], 1);
@@ -51,7 +53,7 @@ TEST(TableImage, WorkedLineTenRecordAndChecksum) {
 
 TEST(TableImage, MarkerByteFollowsCellOne) {
     TabCells cells = endTable();
-    cells[0][0] = {kNumberCell, 0};      // number cell, even with value 0
+    cells[0][0] = {kNumberCell, 0};       // number cell, even with value 0
     cells[1][0] = {kFunctionCell, fcB1};  // function other than end
     cells[2][5] = {kNumberCell, 42};      // end in cell 1, data later
     const TabData data = encodeImage(cells, kDefaults);
@@ -62,7 +64,8 @@ TEST(TableImage, MarkerByteFollowsCellOne) {
 
 TEST(TableImage, FlagBitOrderForCellsOneAndSixteen) {
     TabCells cells;
-    for (TabLine& line : cells) line.fill(TabCell{kNumberCell, 0});
+    for (TabLine& line : cells)
+        line.fill(TabCell{kNumberCell, 0});
     cells[0][0] = {kFunctionCell, fcRet};
     cells[1][15] = {kFunctionCell, fcRet};
     const TabData data = encodeImage(cells, kDefaults);
@@ -89,7 +92,8 @@ TEST(TableImage, RowVariableByteIsCarriedRawForTheSelectorToInterpret) {
 TEST(TableImage, BadChecksumStillYieldsEveryCellAndTrailerValue) {
     std::mt19937 random(11);
     TabData data;
-    for (auto& b : data) b = static_cast<std::uint8_t>(random());
+    for (auto& b : data)
+        b = static_cast<std::uint8_t>(random());
     data[8191] = static_cast<std::uint8_t>(imageChecksum(data) + 1);
     const DecodedImage decoded = decodeImage(data);
     EXPECT_FALSE(decoded.checksumOk);
@@ -109,7 +113,8 @@ TEST(TableImage, RebuildAfterDecodeReproducesRecordsAndTrailer) {
     std::mt19937 random(5);
     for (int round = 0; round < 10; ++round) {
         TabData data;
-        for (auto& b : data) b = static_cast<std::uint8_t>(random());
+        for (auto& b : data)
+            b = static_cast<std::uint8_t>(random());
         const DecodedImage decoded = decodeImage(data);
         TableSettings settings = decoded.settings;
         settings.rowVariable = 2;
