@@ -59,6 +59,18 @@ TEST(ReceiverProgram, StartsInAnEmptyConfigFolderAndReportsFirmware) {
     EXPECT_EQ(port.ask({24, 2}, 1), Bytes{1});
 }
 
+// Paced answers are due at exact byte times; the kernel's default slack of
+// 50 us per timed wait would stretch every exchange.
+TEST(ReceiverProgram, WaitsWithoutTimerSlack) {
+    TempDir home;
+    ReceiverProcess receiver({"--com", "1"}, home.path());
+    ASSERT_TRUE(receiver.waitReady());
+    std::ifstream slack("/proc/" + std::to_string(receiver.pid()) + "/timerslack_ns");
+    long nanoseconds = 0;
+    ASSERT_TRUE(slack >> nanoseconds);
+    EXPECT_EQ(nanoseconds, 1);
+}
+
 TEST(ReceiverProgram, AnswersEveryCommandAndSavesAfterTheEndCommand) {
     TempDir home;
     const std::string state = home.path() + "/receiver.tvx";

@@ -42,6 +42,7 @@ class ReceiverProcess {
     const std::string& readyLine() const { return readyLine_; }
     const std::string& device() const { return device_; }
     const std::string& link() const { return link_; }
+    pid_t pid() const { return pid_; }
 
     // Exit status once the program has ended (128 + n for signal n), or
     // nothing if it still runs after `timeout`.
