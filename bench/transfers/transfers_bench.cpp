@@ -1,0 +1,111 @@
+// Time of the four transfers of the real main window (TFRX with its serial
+// component and transfer sequence) against the receiver emulator, from the
+// click to the end of the transfer, each set against the time its bytes need
+// on a 19200 baud line. Usage: transfers_bench [runs] (default 3; median).
+#include "e2e/e2efixture.h"
+#include "link/statusmessages.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+using namespace tovrix;
+using namespace tovrix::e2e;
+
+constexpr double kByteSeconds = 10.0 / 19200.0;
+
+struct Transfer {
+    const char* name;
+    QPushButton* TFRX::*button;
+    StatusMessage success;
+    double wireBytes;  // bytes both ways that the transfer needs on the line
+};
+
+// Configuration read: 149 exchanges of 2 + 1 bytes. Write with read-back: 21
+// system exchanges (3 bytes), 100 writes (3 + 1), 128 reads (3) and the end
+// command (2). Table read: 5 + 8192. Table write: 1024 chunks of 12 + 1, end 2.
+const Transfer kTransfers[] = {
+    {"configuration read", &TFRX::LeseButton, StatusMessage::msgconfreadok, 149 * 3},
+    {"configuration write + read-back", &TFRX::ProgButton, StatusMessage::msgverifyok,
+     21 * 3 + 100 * 4 + 128 * 3 + 2},
+    {"table read", &TFRX::Butread64, StatusMessage::msgtabreadok, 5 + 8192},
+    {"table write", &TFRX::Butwrite64, StatusMessage::msgtabwritten, 1024 * 13 + 2},
+};
+
+// Runs the event loop until the transfer has ended; the end is looked for
+// every millisecond, so the figure is at most that much late.
+double runOnce(Bench& bench, const Transfer& transfer) {
+    TFRX& w = bench.window();
+    QEventLoop loop;
+    QTimer look;
+    look.setTimerType(Qt::PreciseTimer);
+    look.setInterval(5);
+    QElapsedTimer clock;
+    double seconds = -1;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (bench.transferControlsEnabled()) {
+            seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    clock.start();
+    (w.*transfer.button)->click();
+    look.start();
+    loop.exec();
+    if (w.info->text() != QString::fromStdString(statusText(transfer.success))) {
+        std::fprintf(stderr, "%s failed: %s\n", transfer.name, qPrintable(w.info->text()));
+        return -1;
+    }
+    return seconds;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+
+    std::printf("%-34s %-8s %10s %10s %8s\n", "transfer", "line", "median s", "wire s", "ratio");
+    for (const bool paced : {true, false}) {
+        QStringList options;
+        if (!paced) {
+            options << QStringLiteral("--fast");
+        }
+        Bench bench(options, ReceiverData{sampleBlock(7), sampleImage(9)});
+        if (!bench.ready()) {
+            std::fprintf(stderr, "the emulator did not start\n");
+            return 1;
+        }
+        for (const Transfer& transfer : kTransfers) {
+            std::vector<double> times;
+            for (int r = 0; r < runs; ++r) {
+                const double seconds = runOnce(bench, transfer);
+                if (seconds < 0) {
+                    return 1;
+                }
+                times.push_back(seconds);
+            }
+            const double wire = transfer.wireBytes * kByteSeconds;
+            std::printf("%-34s %-8s %10.3f %10.3f %8.3f\n", transfer.name,
+                        paced ? "19200" : "unpaced", median(times), wire, median(times) / wire);
+        }
+    }
+    return 0;
+}
