@@ -1,12 +1,15 @@
 // The real main window and serial component against the receiver emulator:
 // the four transfers and the test telegram, checked in what the emulator
 // logged and in what the window shows.
+#include "app/busycursor.h"
 #include "app/numericedit.h"
 #include "e2efixture.h"
 #include "link/statusmessages.h"
 #include "link/transfersequence.h"
 #include "serial/comport.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -15,6 +18,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <optional>
 
 namespace tovrix::e2e {
 namespace {
@@ -99,8 +103,21 @@ void TransfersTest::configurationRead() {
     Bench bench({QStringLiteral("--fast")}, data);
     QVERIFY(bench.ready());
     TFRX& w = bench.window();
+    // Opening the port shows the hourglass, and only while it opens.
+    installBusyCursor();
+    BusyIndicator program = setBusyIndicator({});
+    std::optional<Qt::CursorShape> shownWhileOpening;
+    setBusyIndicator([&](bool busy) {
+        program(busy);
+        if (busy && QApplication::overrideCursor() != nullptr) {
+            shownWhileOpening = QApplication::overrideCursor()->shape();
+        }
+    });
 
     w.LeseButton->click();
+    setBusyIndicator({});
+    QCOMPARE(shownWhileOpening, std::optional<Qt::CursorShape>(Qt::WaitCursor));
+    QVERIFY(QApplication::overrideCursor() == nullptr);
     QCOMPARE(bench.infoText(), QStringLiteral("\"read system data\""));
     QVERIFY(!bench.transferControlsEnabled());
     QVERIFY(w.Gauge->isVisible() || !w.isVisible());
