@@ -161,22 +161,26 @@ void FailuresTest::cablePulledDuringTableWrite() {
 
     w.Butwrite64->click();
     QVERIFY(waitFor([&] { return bench.transferControlsEnabled(); }, 4000));
-    QCOMPARE(bench.infoText(), timeoutText(QStringLiteral("\"write string data\""), 800));
+    // The emulator closes the line right after its 100th answer; whether
+    // that last byte is still read before the hang-up flushes the line is
+    // up to the scheduler, as with a real cable.
+    const QString info = bench.infoText();
+    QVERIFY2(info == timeoutText(QStringLiteral("\"write string data\""), 800) ||
+                 info == timeoutText(QStringLiteral("\"write string data\""), 792),
+             qPrintable(info));
     QCOMPARE(bench.infoColour(), kRed);
     QCOMPARE(bench.beeps.count(), 1);
     QVERIFY(w.Gauge->isHidden());
     QVERIFY(!w.transfers().transferRunning());
     QVERIFY(bench.receiver().waitExit().has_value());
-    const QStringList errorsAfterHangUp = bench.errors;
-    qInfo("shown after the hang-up: %s", qPrintable(errorsAfterHangUp.join(QStringLiteral(" | "))));
 
     w.Butread64->click();
-    QCOMPARE(bench.infoText(), timeoutText(QStringLiteral("\"write string data\""), 800));
+    QCOMPARE(bench.infoText(), info);
     QVERIFY(bench.transferControlsEnabled());
     QVERIFY(w.Gauge->isHidden());
     QVERIFY(!w.transfers().state().readmode);
     QVERIFY(!w.transfers().transferRunning());
-    QCOMPARE(bench.errors, errorsAfterHangUp);  // no message
+    QVERIFY(bench.errors.isEmpty());  // no message, then or now
     QCOMPARE(bench.beeps.count(), 1);
 }
 
