@@ -46,12 +46,10 @@ std::uint8_t ComLinkPort::readByte() {
 
 void ComLinkPort::clearOutput() {
     // Every answer from the receiver asks for this, and by then the request
-    // it answers has long left the component's buffer: there is nothing to
-    // discard. The purge is a handshake with the port's write thread that
-    // costs a thread switch each time, and when two purges follow each
-    // other closely the write thread can miss the end of the first and
-    // stall both threads for two seconds (queued requests included). So
-    // the purge runs only when the component still holds unsent bytes.
+    // it answers has normally left the component's buffer: there is nothing
+    // to discard. The purge is a handshake with the port's write thread that
+    // costs two thread switches on every answer, so it runs only when the
+    // component still holds unsent bytes.
     if (port_.OutputFree() < port_.OutBufSize()) {
         port_.ClearOutput();
     }

@@ -105,13 +105,19 @@ void TComPortWriteThread::SendQueued() {
 
 void TComPortWriteThread::AcknowledgePurge() {
     PurgeRequestEvent.Consume();
+    const std::uint64_t purge = purgeRequested_.load(std::memory_order_acquire);
     PurgeAckEvent.Set();
     // Hold still until the buffer has been cleared: a piece taken now would
     // still point at the bytes being discarded and send them after the purge.
-    // If the requester gave up waiting for the acknowledgement, it will not
-    // clear, and the same time-out lets this thread go on.
-    pollfd fds[2] = {{StopEvent.fd(), POLLIN, 0}, {PurgeDoneEvent.fd(), POLLIN, 0}};
-    if (pollUntil(fds, 2, Deadline::after(kPurgeAckTimeoutMs)) > 0 && fds[1].revents != 0) {
+    // If the requester gave up waiting for the acknowledgement, it says so
+    // through the same event, and a lost requester cannot hold this thread
+    // longer than the time-out either.
+    const Deadline deadline = Deadline::after(kPurgeAckTimeoutMs);
+    while (purgeFinished_.load(std::memory_order_acquire) < purge) {
+        pollfd fds[2] = {{StopEvent.fd(), POLLIN, 0}, {PurgeDoneEvent.fd(), POLLIN, 0}};
+        if (pollUntil(fds, 2, deadline) <= 0 || fds[0].revents != 0) {
+            return;
+        }
         PurgeDoneEvent.Consume();
     }
 }
@@ -131,23 +137,25 @@ std::int32_t TComPortWriteThread::FreeSpace() {
 }
 
 bool TComPortWriteThread::ClearOutput() {
+    const std::uint64_t purge = purgeRequested_.fetch_add(1, std::memory_order_acq_rel) + 1;
     // An acknowledgement left over from a request that timed out must not
     // stand in for this one.
     PurgeAckEvent.Reset();
-    PurgeDoneEvent.Reset();
     PurgeRequestEvent.Set();
-    if (!PurgeAckEvent.WaitFor(kPurgeAckTimeoutMs)) {
-        return false;
-    }
+    const bool acknowledged = PurgeAckEvent.WaitFor(kPurgeAckTimeoutMs);
     bool purged = false;
-    {
+    if (acknowledged) {
         const std::lock_guard lock(Core.writeLock_);
         DataEvent.Reset();
         OutputBuffer.Clear();
         purged = flushDevice(Handle, false, true);
     }
+    // Releases the write thread: after the purge, or at once if the thread
+    // acknowledges this request only after it was given up (nothing was
+    // cleared then, and the queued bytes may go out).
+    purgeFinished_.store(purge, std::memory_order_release);
     PurgeDoneEvent.Set();
-    return purged;
+    return acknowledged && purged;
 }
 
 void TComPortWriteThread::StopThread() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "serial/circularbuffer.h"
@@ -38,8 +39,15 @@ class TComPortWriteThread : public TComPortCoreThread {
     WaitEvent PurgeAckEvent{WaitEvent::Mode::AutoReset};
     WaitEvent PurgeRequestEvent{WaitEvent::Mode::AutoReset};
     WaitEvent DataEvent{WaitEvent::Mode::AutoReset};
-    // Set by ClearOutput once the buffer is cleared and the device purged.
+    // Set by ClearOutput once the buffer is cleared and the device purged
+    // (or once it gave up waiting for the acknowledgement).
     WaitEvent PurgeDoneEvent{WaitEvent::Mode::AutoReset};
+    // Numbers of the last purge requested and the last one finished, so
+    // that the write thread waits for the end of the purge it acknowledged
+    // and neither a late signal of an earlier purge nor a quick next
+    // request can confuse it.
+    std::atomic<std::uint64_t> purgeRequested_{0};
+    std::atomic<std::uint64_t> purgeFinished_{0};
     TCircularBuffer OutputBuffer;
 };
 

@@ -163,6 +163,25 @@ TEST_F(ComPortIo, ClearOutputAbortsAStalledTransmission) {
     EXPECT_EQ(pty.readMaster(2, 2000), (std::vector<std::uint8_t>{'A', 'B'}));
 }
 
+// Purges that follow each other closely, each right after a byte was
+// queued, as the receive handler does on every answer: none of them may wait
+// for the write thread's time-out, and the port keeps sending afterwards.
+TEST_F(ComPortIo, BackToBackClearsNeverStall) {
+    port.Open();
+    double slowest = 0;
+    for (int i = 0; i < 2000; ++i) {
+        port.WriteByte(static_cast<std::uint8_t>(i));
+        const double start = test::nowMs();
+        port.ClearOutput();
+        slowest = std::max(slowest, test::nowMs() - start);
+    }
+    EXPECT_LT(slowest, 500.0);
+    pty.readMaster(2000, 200);  // whatever got out before its purge
+
+    port.WriteByte('Z');
+    EXPECT_EQ(pty.readMaster(1, 2000), (std::vector<std::uint8_t>{'Z'}));
+}
+
 TEST_F(ComPortIo, CloseWhileTheEventThreadWaitsForTheUserInterfaceIsPrompt) {
     int received = 0;
     port.OnDataRecived = [&](TCustomSerialPort&, std::int32_t) { ++received; };
