@@ -46,4 +46,13 @@ void NumericEdit::keyReleaseEvent(QKeyEvent* event) {
     }
 }
 
+void connectNumericEntry(NumericEdit* edit, QObject* receiver, std::function<void()> commit) {
+    QObject::connect(edit, &NumericEdit::clicked, edit, &QLineEdit::selectAll);
+    QObject::connect(edit, &NumericEdit::exited, receiver, commit);
+    QObject::connect(edit, &NumericEdit::enterReleased, receiver, [edit, commit] {
+        commit();
+        edit->selectAll();
+    });
+}
+
 }  // namespace tovrix

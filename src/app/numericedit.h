@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include <functional>
+
 namespace tovrix {
 
 // The edit field of every numeric entry. It reports the three moments the
@@ -33,5 +35,10 @@ class NumericEdit : public QLineEdit {
   private:
     bool selectAllOnFocus_ = false;
 };
+
+// Gives a numeric field its usual reactions: a click selects the whole text,
+// leaving the field commits it, and releasing Enter commits it and selects
+// the whole text again. commit runs in the context of receiver.
+void connectNumericEntry(NumericEdit* edit, QObject* receiver, std::function<void()> commit);
 
 }  // namespace tovrix

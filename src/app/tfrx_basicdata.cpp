@@ -32,12 +32,7 @@ std::uint8_t selectedIndex(const QComboBox* combo) {
 
 void TFRX::connectBasicPage() {
     const auto wire = [this](NumericEdit* edit, void (TFRX::*exit)()) {
-        connect(edit, &NumericEdit::clicked, edit, &QLineEdit::selectAll);
-        connect(edit, &NumericEdit::exited, this, exit);
-        connect(edit, &NumericEdit::enterReleased, this, [this, edit, exit] {
-            (this->*exit)();
-            edit->selectAll();
-        });
+        connectNumericEntry(edit, this, [this, exit] { (this->*exit)(); });
     };
     wire(conditionValues[0], &TFRX::EB11Exit);
     wire(conditionValues[1], &TFRX::EB12Exit);

@@ -42,12 +42,7 @@ void TFRX::connectTablePage() {
     connect(Bselect->lineEdit(), &QLineEdit::textEdited, this, &TFRX::BselectTyped);
 
     const auto wire = [this](NumericEdit* edit, void (TFRX::*exit)()) {
-        connect(edit, &NumericEdit::clicked, edit, &QLineEdit::selectAll);
-        connect(edit, &NumericEdit::exited, this, exit);
-        connect(edit, &NumericEdit::enterReleased, this, [this, edit, exit] {
-            (this->*exit)();
-            edit->selectAll();
-        });
+        connectNumericEntry(edit, this, [this, exit] { (this->*exit)(); });
     };
     wire(Pause1, &TFRX::Pause1Exit);
     wire(TestFeld, &TFRX::TestFeldExit);

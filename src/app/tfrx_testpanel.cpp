@@ -82,13 +82,8 @@ void TFRX::buildTestPanel() {
 }
 
 void TFRX::connectTestPanel() {
-    const auto wire = [this](NumericEdit* field, auto exit) {
-        connect(field, &NumericEdit::clicked, field, &QLineEdit::selectAll);
-        connect(field, &NumericEdit::exited, this, exit);
-        connect(field, &NumericEdit::enterReleased, this, [field, exit] {
-            exit();
-            field->selectAll();
-        });
+    const auto wire = [this](NumericEdit* field, std::function<void()> exit) {
+        connectNumericEntry(field, this, std::move(exit));
     };
     for (int n = 1; n <= 3; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
