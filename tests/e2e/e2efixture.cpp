@@ -167,11 +167,14 @@ TabData sampleImage(std::uint8_t seed) {
     return encodeImage(cells, settings);
 }
 
+QString msg(StatusMessage message) {
+    return QString::fromStdString(statusText(message));
+}
+
 QString timeoutText(const QString& phase, int count) {
-    QString text = phase + QString::fromStdString(statusText(StatusMessage::msgtimeout)) +
-                   QString::number(count);
+    QString text = phase + msg(StatusMessage::msgtimeout) + QString::number(count);
     if (count == 0) {
-        text += QString::fromStdString(statusText(StatusMessage::msgnoanswer));
+        text += msg(StatusMessage::msgnoanswer);
     }
     return text;
 }

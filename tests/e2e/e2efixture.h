@@ -3,9 +3,11 @@
 #include "app/tfrx.h"
 #include "common/beep_counter.h"
 #include "config/confblock.h"
+#include "link/statusmessages.h"
 #include "receiver/receiverprocess.h"
 #include "table/image.h"
 
+#include <QColor>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -90,5 +92,12 @@ TabData sampleImage(std::uint8_t seed);
 
 // The info line's phase text followed by the watchdog's report.
 QString timeoutText(const QString& phase, int count);
+
+// The text of a status message as the info line shows it.
+QString msg(StatusMessage message);
+
+// The info line's two verdict colours.
+inline const QColor kBlack(0, 0, 0);
+inline const QColor kRed(255, 0, 0);
 
 }  // namespace tovrix::e2e

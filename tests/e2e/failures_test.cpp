@@ -23,13 +23,6 @@ Q_DECLARE_METATYPE(tovrix::e2e::Starter)
 namespace tovrix::e2e {
 namespace {
 
-QString msg(StatusMessage message) {
-    return QString::fromStdString(statusText(message));
-}
-
-const QColor kBlack(0, 0, 0);
-const QColor kRed(255, 0, 0);
-
 void start(TFRX& w, Starter starter) {
     switch (starter) {
         case Starter::configRead:

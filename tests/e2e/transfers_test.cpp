@@ -23,13 +23,6 @@
 namespace tovrix::e2e {
 namespace {
 
-QString msg(StatusMessage message) {
-    return QString::fromStdString(statusText(message));
-}
-
-const QColor kBlack(0, 0, 0);
-const QColor kRed(255, 0, 0);
-
 bool sameBlock(const ConfData& a, const ConfData& b, int count) {
     return std::equal(a.begin(), a.begin() + count, b.begin());
 }
