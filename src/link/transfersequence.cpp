@@ -61,33 +61,44 @@ void TransferSequence::handle(Body&& body) {
 
 // ---- starters ------------------------------------------------------------
 
+// The common opening of the four transfer starters: the link restarted
+// (nothing happens at all when the port cannot be opened), a running
+// transfer given up, and the gauge shown at 0.
+bool TransferSequence::beginTransfer() {
+    if (!setupport()) {
+        return false;
+    }
+    abandonRunningTransfer();
+    view_.setGaugeValue(0);
+    view_.setGaugeVisible(true);
+    state_.xferpos = 0;
+    return true;
+}
+
+// Every starter ends with its phase text in black.
+void TransferSequence::announce(Phase phase) {
+    view_.setInfoColour(InfoColour::black);
+    showPhase(phase);
+}
+
 void TransferSequence::LeseButtonClick() {
     handle([this] {
-        if (!setupport()) {
+        if (!beginTransfer()) {
             return;
         }
-        abandonRunningTransfer();
-        view_.setGaugeValue(0);
-        view_.setGaugeVisible(true);
-        state_.xferpos = 0;
         transmit(Command::readSystem);
         state_.sysphase = true;
         state_.readmode = true;
         state_.tablemode = false;
-        view_.setInfoColour(InfoColour::black);
-        showPhase(Phase::readSystemData);
+        announce(Phase::readSystemData);
     });
 }
 
 void TransferSequence::ProgButtonClick() {
     handle([this] {
-        if (!setupport()) {
+        if (!beginTransfer()) {
             return;
         }
-        abandonRunningTransfer();
-        view_.setGaugeValue(0);
-        view_.setGaugeVisible(true);
-        state_.xferpos = 0;
         confdata_[conf::kChecksum] = configChecksum(confdata_);
         view_.Build64K();
         transmit(Command::readSystem);
@@ -95,46 +106,35 @@ void TransferSequence::ProgButtonClick() {
         state_.writemode = true;
         state_.sendend = true;
         state_.tablemode = false;
-        view_.setInfoColour(InfoColour::black);
-        showPhase(Phase::readSystemData);
+        announce(Phase::readSystemData);
     });
 }
 
 void TransferSequence::Butread64Click() {
     handle([this] {
-        if (!setupport()) {
+        if (!beginTransfer()) {
             return;
         }
-        abandonRunningTransfer();
-        view_.setGaugeValue(0);
-        view_.setGaugeVisible(true);
-        state_.xferpos = 0;
         state_.xferlen = kImageSize;
         transmit(Command::readString, kImageSize);
         state_.readmode = true;
         state_.tablemode = true;
-        view_.setInfoColour(InfoColour::black);
-        showPhase(Phase::readStringData);
+        announce(Phase::readStringData);
     });
 }
 
 void TransferSequence::Butwrite64Click() {
     handle([this] {
-        if (!setupport()) {
+        if (!beginTransfer()) {
             return;
         }
-        abandonRunningTransfer();
-        view_.setGaugeValue(0);
-        view_.setGaugeVisible(true);
-        state_.xferpos = 0;
         view_.Build64K();
         state_.xferlen = kImageSize;
         transmit(Command::writeString, kChunkSize);
         state_.writemode = true;
         state_.tablemode = true;
         state_.sendend = true;
-        view_.setInfoColour(InfoColour::black);
-        showPhase(Phase::writeStringData);
+        announce(Phase::writeStringData);
     });
 }
 
@@ -152,8 +152,7 @@ void TransferSequence::BTeststringClick() {
             view_.setTestButtonEnabled(false);
             state_.testmode = true;
         }
-        view_.setInfoColour(InfoColour::black);
-        showPhase(Phase::sendTestData);
+        announce(Phase::sendTestData);
     });
 }
 

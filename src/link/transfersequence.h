@@ -70,6 +70,8 @@ class TransferSequence {
     template <typename Body>
     void handle(Body&& body);
 
+    bool beginTransfer();
+    void announce(Phase phase);
     bool setupport();
     void closeport();
     void abandonRunningTransfer();
