@@ -52,12 +52,4 @@ std::string testReceiveHeading(const std::string& b3Text) {
     return "Empfange[" + b3Text + "]:";
 }
 
-std::uint8_t testFieldValue(const std::string& text) {
-    const auto value = parseNumber64(text);
-    if (!value) {
-        return 0;
-    }
-    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(*value) & 0xFFu);
-}
-
 }  // namespace tovrix

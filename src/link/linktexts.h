@@ -34,8 +34,4 @@ std::string testReceiveHeading(const std::string& b3Text);
 inline constexpr const char* kTestLogDone = "Empfang fertig";
 inline constexpr const char* kTestInfoDone = "Teststring gesendet";
 
-// Value a test field contributes to the frame: the text read as a number
-// (the tool's number syntax), low eight bits; an unreadable text gives 0.
-std::uint8_t testFieldValue(const std::string& text);
-
 }  // namespace tovrix

@@ -2,6 +2,7 @@
 
 #include "config/beep.h"
 #include "link/progress.h"
+#include "table/testpanel.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace tovrix {
@@ -20,6 +21,11 @@ Nibbles splitByte(int value);
 
 // Joins two halves 0..15 into a byte.
 int joinNibbles(int high, int low);
+
+// The byte a test field stands for: its text read by the tool's number
+// syntax, low eight bits; a text that does not read (empty, half typed)
+// gives 0. This is what the field contributes to the test frame and to B4.
+std::uint8_t testFieldValue(std::string_view text);
 
 // B4 from the texts of the three byte fields as they stand, also while the
 // user is still typing: each text is read by the tool's number syntax

@@ -101,16 +101,11 @@ TEST(LinkTexts, SystemListingLines) {
     EXPECT_EQ(systemListingLine(7, 0), " 7:  000   00000000");
 }
 
-TEST(LinkTexts, TestLogAndFieldValues) {
+TEST(LinkTexts, TestLog) {
     EXPECT_EQ(testSendLine({"  1", " 23", "  3", " 27"}), "Sende:   1  23   3  27");
     EXPECT_EQ(testReceiveHeading("  0"), "Empfange[  0]:");
     EXPECT_EQ(phaseText(Phase::verifyConfigData), "\"verify config data\"");
     EXPECT_EQ(phaseText(Phase::resetModule), "\"reset module\"");
-    EXPECT_EQ(testFieldValue("  6"), 6);
-    EXPECT_EQ(testFieldValue("300"), 44);
-    EXPECT_EQ(testFieldValue("-1"), 255);
-    EXPECT_EQ(testFieldValue("$1F"), 31);
-    EXPECT_EQ(testFieldValue("abc"), 0);
 }
 
 }  // namespace

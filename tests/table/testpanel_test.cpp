@@ -26,6 +26,14 @@ TEST(TestPanelNibbles, KnownSplits) {
     EXPECT_EQ(joinNibbles(15, 0), 240);
 }
 
+TEST(TestPanelFields, AFieldStandsForTheLowByteOfItsNumber) {
+    EXPECT_EQ(testFieldValue("  6"), 6);
+    EXPECT_EQ(testFieldValue("300"), 44);
+    EXPECT_EQ(testFieldValue("-1"), 255);
+    EXPECT_EQ(testFieldValue("$1F"), 31);
+    EXPECT_EQ(testFieldValue("abc"), 0);
+}
+
 class TestPanelSum
     : public ::testing::TestWithParam<std::tuple<const char*, const char*, const char*, int>> {};
 
