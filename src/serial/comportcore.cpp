@@ -32,7 +32,7 @@ bool TComPortCore::Open(std::int32_t n) {
         return false;
     }
     if (n <= 0) {
-        throw EComPortCoreError(invalidPortText(n));
+        throw EComPortCoreError(invalidPortText(n), PortFailure::NotPresent);
     }
     comNumber_ = n;
     handle_ = -1;

@@ -104,6 +104,10 @@ bool TCustomSerialPort::IsOpen() const {
     return core_ && core_->IsOpen();
 }
 
+bool TCustomSerialPort::HungUp() const {
+    return IsOpen() && core_->HungUp();
+}
+
 int TCustomSerialPort::PortHandle() const {
     return core_->Handle();
 }
@@ -475,6 +479,11 @@ void TCustomSerialPort::DispatchEvent(TCoreEvent kind, std::uint32_t data,
         case ceThreadException:
             if (error) {
                 std::rethrow_exception(error);
+            }
+            break;
+        case ceHangUp:
+            if (OnHangUp) {
+                OnHangUp(*this);
             }
             break;
     }

@@ -52,6 +52,9 @@ class TCustomSerialPort : public TDataDispConnComponent {
     std::int32_t OutputFree();
     std::int32_t InputCount();
     int PortHandle() const;
+    // True once the open device has hung up (adapter unplugged, far end of a
+    // pseudo-terminal gone); it stays so until the port is opened again.
+    bool HungUp() const;
 
     virtual bool ShowConfigDialog() = 0;
     // To be called once the stored properties are set: opens the port when
@@ -110,6 +113,8 @@ class TCustomSerialPort : public TDataDispConnComponent {
     TNotifyEvent OnCTSChanged;
     TCPTDataReceivedEvent OnDataRecived;
     TNotifyEvent OnDSRChanged;
+    // The device hung up; fired once per open, on the user-interface thread.
+    TNotifyEvent OnHangUp;
     TCPTErrorEvent OnLineError;
     // Called on the port's event thread; when set, no event reaches the
     // user-interface thread (except exceptions). Assign it only while closed.

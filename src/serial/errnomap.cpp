@@ -2,11 +2,17 @@
 
 #include <cerrno>
 
+#include "serial/deviceaccess.h"
+
 namespace tovrix {
 
 namespace {
 // The kernel's internal "no such ioctl" code leaks to user space from some drivers.
 constexpr int kNoIoctlCommand = 515;
+
+std::string cantOpenText(int comNumber) {
+    return "Can't open device COM" + std::to_string(comNumber);
+}
 }  // namespace
 
 SysErrorKind classifyErrno(int error) {
@@ -32,15 +38,60 @@ SysErrorKind classifyErrno(int error) {
     }
 }
 
+PortFailure openFailureCause(int error) {
+    if (classifyErrno(error) == SysErrorKind::NoDevice) {
+        return PortFailure::NotPresent;
+    }
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return PortFailure::NoPermission;
+        case EBUSY:
+        case EWOULDBLOCK:
+            return PortFailure::InUse;
+        case EISDIR:
+        case ENOTTY:
+            return PortFailure::NotSerial;
+        default:
+            return PortFailure::Other;
+    }
+}
+
 std::string invalidPortText(int comNumber) {
     return "Invalid port number (COM" + std::to_string(comNumber) + ")";
 }
 
-EComPortCoreError openError(int error, int comNumber) {
-    if (classifyErrno(error) == SysErrorKind::NoDevice) {
-        return EComPortCoreError(invalidPortText(comNumber));
+EComPortCoreError openError(int error, int comNumber, const std::string& device) {
+    const PortFailure cause = openFailureCause(error);
+    const std::string text =
+        cause == PortFailure::NotPresent ? invalidPortText(comNumber) : cantOpenText(comNumber);
+    std::string group;
+    if (cause == PortFailure::NoPermission && !device.empty()) {
+        group = deviceGroup(device);
     }
-    return EComPortCoreError("Can't open device COM" + std::to_string(comNumber));
+    return EComPortCoreError(text, cause, error, device, group);
+}
+
+EComPortCoreError notSerialError(int comNumber, const std::string& device) {
+    return EComPortCoreError(cantOpenText(comNumber), PortFailure::NotSerial, ENOTTY, device);
+}
+
+std::string portFailureText(PortFailure cause) {
+    switch (cause) {
+        case PortFailure::None:
+            return "no open failure";
+        case PortFailure::NotPresent:
+            return "device not present";
+        case PortFailure::NoPermission:
+            return "permission denied";
+        case PortFailure::InUse:
+            return "in use by another program";
+        case PortFailure::NotSerial:
+            return "not a serial device";
+        case PortFailure::Other:
+            return "system error";
+    }
+    return "system error";
 }
 
 }  // namespace tovrix

@@ -19,12 +19,24 @@ enum class SysErrorKind {
 
 SysErrorKind classifyErrno(int error);
 
-// The exception an open of COM comNumber that failed with errno `error` raises:
-// "Invalid port number (COM%d)" when the device does not exist, else
-// "Can't open device COM%d".
-EComPortCoreError openError(int error, int comNumber);
+// Why an open that failed with errno `error` failed.
+PortFailure openFailureCause(int error);
+
+// The exception an open of `device` (COM comNumber) that failed with errno
+// `error` raises: "Invalid port number (COM%d)" when the device does not
+// exist, else "Can't open device COM%d"; the cause, the errno, the device and
+// (for a permission failure) the device's group travel with it.
+EComPortCoreError openError(int error, int comNumber, const std::string& device = {});
+
+// The same for a device that opened but is no terminal: "Can't open device
+// COM%d" with the cause NotSerial.
+EComPortCoreError notSerialError(int comNumber, const std::string& device);
 
 // "Invalid port number (COM%d)".
 std::string invalidPortText(int comNumber);
+
+// The cause in a few English words, as logs and the command line print it
+// ("device not present", "permission denied", ...).
+std::string portFailureText(PortFailure cause);
 
 }  // namespace tovrix

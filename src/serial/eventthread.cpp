@@ -71,6 +71,7 @@ void TComPortEventThread::Execute() {
             if (waiting > 0) {
                 Notify(ceDataAvailable, static_cast<std::uint32_t>(waiting));
             }
+            ReportHangUp();
             continue;
         }
         bool stop = false;
@@ -111,6 +112,7 @@ void TComPortEventThread::Execute() {
         if (outputEmpty) {
             Notify(ceOutBufEmpty, 0);
         }
+        ReportHangUp();
     }
     ForgetDevice();
     ::close(epollFd_);
@@ -169,6 +171,14 @@ std::uint32_t TComPortEventThread::CheckLines() {
         }
     }
     return mask & Core.EventMask();
+}
+
+void TComPortEventThread::ReportHangUp() {
+    if (hangUpReported_ || !Core.HungUp() || Terminated()) {
+        return;
+    }
+    hangUpReported_ = true;
+    Notify(ceHangUp, 0);
 }
 
 void TComPortEventThread::Notify(TCoreEvent kind, std::uint32_t data, std::exception_ptr error) {

@@ -31,6 +31,9 @@ class TComPortEventThread : public TComPortCoreThread {
 
   private:
     void Notify(TCoreEvent kind, std::uint32_t data, std::exception_ptr error = nullptr);
+    // Reports a hang-up noted anywhere (here, or by a read on another
+    // thread) once; a read elsewhere is seen at the next poll round.
+    void ReportHangUp();
     void WatchDevice();
     void ForgetDevice();
     // Line-state and line-error changes as event-mask bits.
@@ -40,6 +43,7 @@ class TComPortEventThread : public TComPortCoreThread {
     std::atomic<bool> callbackCleared_{false};
     int epollFd_ = -1;
     bool deviceWatched_ = false;
+    bool hangUpReported_ = false;
     bool modemLinesSupported_ = false;
     int modemLines_ = 0;
     std::chrono::steady_clock::time_point lastLineCheck_{};

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "serial/deviceaccess.h"
 #include "serial/errnomap.h"
 #include "serial/serialtypes.h"
 #include "serial/termiosbackend.h"
@@ -20,14 +21,18 @@ int openDevice(const std::string& path, int comNumber) {
         fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        throw openError(errno, comNumber);
+        throw openError(errno, comNumber, path);
+    }
+    if (!isTerminalDevice(fd)) {
+        ::close(fd);
+        throw notSerialError(comNumber, path);
     }
     // The lock is what keeps a second user out: root ignores TIOCEXCL.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
         // A held lock means "in use", never "no such device".
-        throw openError(error == EWOULDBLOCK ? EBUSY : error, comNumber);
+        throw openError(error == EWOULDBLOCK ? EBUSY : error, comNumber, path);
     }
     // Exclusive mode keeps other non-root openers out; not every device has it.
     [[maybe_unused]] const int ignored = ::ioctl(fd, TIOCEXCL);

@@ -11,8 +11,9 @@ namespace tovrix {
 
 // Opens the device for COM comNumber for exclusive use: non-blocking, not as
 // a controlling terminal, closed on exec, with an exclusive flock (a second
-// open, even by root, fails) and the terminal's exclusive mode. Throws
-// EComPortCoreError ("Invalid port number (COM%d)" or "Can't open device COM%d").
+// open, even by root, fails) and the terminal's exclusive mode. Anything that
+// is not a terminal device is refused. Throws EComPortCoreError ("Invalid
+// port number (COM%d)" or "Can't open device COM%d") carrying the cause.
 int openDevice(const std::string& path, int comNumber);
 
 // Gives the device up without ever waiting for a stuck line: the exclusive

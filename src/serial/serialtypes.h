@@ -62,10 +62,11 @@ enum TThreadPriority : std::uint8_t {
 
 // What the port core reports from its event thread.
 enum TCoreEvent : std::uint8_t {
-    ceOutBufEmpty = 0,     // the write thread sent the last queued byte
-    ceCommEvent = 1,       // line events; data is the event mask below
-    ceDataAvailable = 2,   // the periodic poll found bytes waiting; data is their count
-    ceThreadException = 3  // an exception was caught in the event thread
+    ceOutBufEmpty = 0,      // the write thread sent the last queued byte
+    ceCommEvent = 1,        // line events; data is the event mask below
+    ceDataAvailable = 2,    // the periodic poll found bytes waiting; data is their count
+    ceThreadException = 3,  // an exception was caught in the event thread
+    ceHangUp = 4            // the device hung up (adapter unplugged, far end gone); once per open
 };
 
 // Event-mask bits carried by ceCommEvent.

@@ -140,18 +140,25 @@ TEST(ComPortLoad, AFarEndThatHangsUpIsAStateNotALoop) {
     TComPort port("RS232");
     port.SetComNumber(1);
     int events = 0;
+    int hangUps = 0;
     port.OnDataRecived = [&](TCustomSerialPort&, std::int32_t) { ++events; };
+    port.OnHangUp = [&](TCustomSerialPort&) { ++hangUps; };
     port.Open();
     pty->writeMaster("ab", 2);
     ASSERT_TRUE(pumpUntil([&] { return events > 0; }, 2000));
     std::uint8_t two[2];
     port.ReadData(two, 2);
     events = 0;
+    EXPECT_FALSE(port.HungUp());
 
     pty->closeMaster();
+    // The hang-up is reported as an event of its own, promptly and once.
+    ASSERT_TRUE(pumpUntil([&] { return hangUps > 0; }, 5000));
+    EXPECT_TRUE(port.HungUp());
     const double cpu = cpuWhilePumping(2000);
     EXPECT_LT(cpu, 100.0) << "5 % of one core over 2 s";
     EXPECT_LE(events, 11);
+    EXPECT_EQ(hangUps, 1);
 
     // Writes and reads on the dead line fail quietly or with the usual error,
     // without a busy loop, and closing does not hang.

@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -56,13 +61,63 @@ TEST(ComPortOpen, PortNumberZeroIsInvalid) {
     EXPECT_FALSE(port.IsOpen());
 }
 
-TEST(ComPortOpen, SomethingThatIsNotATerminalCannotBeOpened) {
-    // /dev/null exists but is no serial device: opening works, setting it up does not.
-    test::linkComTo(8, "/dev/null");
-    TComPort port("RS232");
-    port.SetComNumber(8);
-    EXPECT_EQ(errorText([&] { port.Open(); }), "Error setting timeouts");
-    EXPECT_FALSE(port.IsOpen());
+// What an open failure carries beside its text, for the caller to explain.
+struct OpenFailure {
+    std::string text;
+    PortFailure cause = PortFailure::None;
+    std::string device;
+};
+
+OpenFailure openFailure(TComPort& port) {
+    try {
+        port.Open();
+    } catch (const EComPortCoreError& error) {
+        return {error.what(), error.Cause(), error.Device()};
+    }
+    return {"(no error)", PortFailure::None, {}};
+}
+
+TEST(ComPortOpen, AnythingThatIsNotATerminalIsRefusedAtOnce) {
+    // /dev/null, a file, a FIFO and a folder can all be named by a COM link;
+    // none is a serial device, and the open says so instead of failing later.
+    const std::string dir = ::testing::TempDir() + "/tovrix-not-serial";
+    std::filesystem::create_directories(dir);
+    const std::string file = dir + "/file";
+    std::ofstream(file) << "x";
+    const std::string fifo = dir + "/fifo";
+    ::unlink(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/null"), file, fifo, dir}) {
+        SCOPED_TRACE(path);
+        test::linkComTo(8, path);
+        TComPort port("RS232");
+        port.SetComNumber(8);
+        const OpenFailure failure = openFailure(port);
+        EXPECT_EQ(failure.text, "Can't open device COM8");
+        EXPECT_EQ(failure.cause, PortFailure::NotSerial);
+        EXPECT_EQ(failure.device, path);
+        EXPECT_FALSE(port.IsOpen());
+    }
+}
+
+TEST(ComPortOpen, TheCauseOfAFailureTravelsWithIt) {
+    test::linkComTo(7, "/nonexistent/tovrix-tty");
+    TComPort missing("RS232");
+    missing.SetComNumber(7);
+    const OpenFailure gone = openFailure(missing);
+    EXPECT_EQ(gone.cause, PortFailure::NotPresent);
+    EXPECT_EQ(gone.device, "/nonexistent/tovrix-tty");
+
+    PtyPair pty;
+    pty.linkAs(1);
+    TComPort first("first");
+    TComPort second("second");
+    first.SetComNumber(1);
+    second.SetComNumber(1);
+    first.Open();
+    const OpenFailure busy = openFailure(second);
+    EXPECT_EQ(busy.cause, PortFailure::InUse);
+    EXPECT_EQ(busy.device, pty.slavePath());
 }
 
 TEST(ComPortOpen, ADeviceInUseCannotBeOpenedUntilItIsFreed) {

@@ -19,27 +19,37 @@ struct ErrnoCase {
     int error;
     SysErrorKind kind;
     const char* openText;
+    PortFailure cause;
 };
 
 class ErrnoMapping : public ::testing::TestWithParam<ErrnoCase> {};
 
-TEST_P(ErrnoMapping, KindAndOpenText) {
+TEST_P(ErrnoMapping, KindOpenTextAndCause) {
     const ErrnoCase& c = GetParam();
     EXPECT_EQ(classifyErrno(c.error), c.kind);
-    EXPECT_STREQ(openError(c.error, 3).what(), c.openText);
+    const EComPortCoreError error = openError(c.error, 3, "/dev/ttyUSB7");
+    EXPECT_STREQ(error.what(), c.openText);
+    EXPECT_EQ(error.Cause(), c.cause);
+    EXPECT_EQ(error.Errno(), c.error);
+    EXPECT_EQ(error.Device(), "/dev/ttyUSB7");
 }
+
+constexpr const char* kInvalid = "Invalid port number (COM3)";
+constexpr const char* kCantOpen = "Can't open device COM3";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ErrnoMapping,
-    ::testing::Values(ErrnoCase{ENOENT, SysErrorKind::NoDevice, "Invalid port number (COM3)"},
-                      ErrnoCase{ENXIO, SysErrorKind::NoDevice, "Invalid port number (COM3)"},
-                      ErrnoCase{ENODEV, SysErrorKind::NoDevice, "Invalid port number (COM3)"},
-                      ErrnoCase{EBUSY, SysErrorKind::Other, "Can't open device COM3"},
-                      ErrnoCase{EACCES, SysErrorKind::Other, "Can't open device COM3"},
-                      ErrnoCase{EIO, SysErrorKind::Gone, "Can't open device COM3"},
-                      ErrnoCase{ENOTTY, SysErrorKind::NotSupported, "Can't open device COM3"},
-                      ErrnoCase{EAGAIN, SysErrorKind::TryAgain, "Can't open device COM3"},
-                      ErrnoCase{EINTR, SysErrorKind::Interrupted, "Can't open device COM3"}));
+    ::testing::Values(ErrnoCase{ENOENT, SysErrorKind::NoDevice, kInvalid, PortFailure::NotPresent},
+                      ErrnoCase{ENXIO, SysErrorKind::NoDevice, kInvalid, PortFailure::NotPresent},
+                      ErrnoCase{ENODEV, SysErrorKind::NoDevice, kInvalid, PortFailure::NotPresent},
+                      ErrnoCase{EBUSY, SysErrorKind::Other, kCantOpen, PortFailure::InUse},
+                      ErrnoCase{EACCES, SysErrorKind::Other, kCantOpen, PortFailure::NoPermission},
+                      ErrnoCase{EPERM, SysErrorKind::Other, kCantOpen, PortFailure::NoPermission},
+                      ErrnoCase{EIO, SysErrorKind::Gone, kCantOpen, PortFailure::Other},
+                      ErrnoCase{ENOTTY, SysErrorKind::NotSupported, kCantOpen,
+                                PortFailure::NotSerial},
+                      ErrnoCase{EAGAIN, SysErrorKind::TryAgain, kCantOpen, PortFailure::InUse},
+                      ErrnoCase{EINTR, SysErrorKind::Interrupted, kCantOpen, PortFailure::Other}));
 
 TEST(Deadline, RemainingTimeIsRoundedUpAndNeverNegative) {
     EXPECT_EQ(Deadline::never().remainingMs(), -1);
