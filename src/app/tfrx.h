@@ -4,6 +4,7 @@
 #include "link/statusmessages.h"
 #include "serial/comport.h"
 #include "table/cells.h"
+#include "table/gridedit.h"
 #include "table/image.h"
 
 #include <QMainWindow>
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -316,9 +318,8 @@ class TFRX : public QMainWindow {
     void showTestByte(int n, int value);
 
     GridDelegate* gridDelegate_ = nullptr;
-    // The edited cell and the one after it as they were when the editor
-    // opened: typing classifies as it goes, and Escape must undo that.
-    std::array<TabCell, 2> editSnapshot_{};
+    // The edit of the cell whose editor is open, if any.
+    std::optional<CellEdit> cellEdit_;
     bool probing_ = false;
 
     ErrorDisplay errorDisplay_;

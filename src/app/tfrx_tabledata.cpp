@@ -90,13 +90,9 @@ void TFRX::writecell(int column, int row) {
 // ---- editing ------------------------------------------------------------------
 
 void TFRX::TabwerteEditStart(int column, int row) {
-    if (!isTableCell(column, row)) {
-        return;
-    }
-    const TabLine& line = tabcells[static_cast<std::size_t>(row - 1)];
-    editSnapshot_[0] = line[static_cast<std::size_t>(column - 1)];
-    if (column < kLastCellColumn) {
-        editSnapshot_[1] = line[static_cast<std::size_t>(column)];
+    cellEdit_.reset();
+    if (isTableCell(column, row)) {
+        cellEdit_.emplace(tabcells, row - 1, column);
     }
 }
 
@@ -113,11 +109,11 @@ void TFRX::TabwerteEditDone(int column, int row) {
     if (!isTableCell(column, row)) {
         return;
     }
-    normaliseGridCell(column, row);
-    const TabCell& cell =
-        tabcells[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
-    if (column < kLastCellColumn && cell.flag == kFunctionCell && isJumpFunction(cell.value)) {
-        normaliseGridCell(column + 1, row);
+    const std::vector<int> columns =
+        cellEdit_ ? cellEdit_->columnsToNormalise(tabcells) : std::vector<int>{column};
+    cellEdit_.reset();
+    for (const int changed : columns) {
+        normaliseGridCell(changed, row);
     }
     Tabwerte->viewport()->update();
 }
@@ -126,10 +122,9 @@ void TFRX::TabwerteEditAbandon(int column, int row) {
     if (!isTableCell(column, row)) {
         return;
     }
-    TabLine& line = tabcells[static_cast<std::size_t>(row - 1)];
-    line[static_cast<std::size_t>(column - 1)] = editSnapshot_[0];
-    if (column < kLastCellColumn) {
-        line[static_cast<std::size_t>(column)] = editSnapshot_[1];
+    if (cellEdit_) {
+        cellEdit_->cancel(tabcells);
+        cellEdit_.reset();
     }
     Tabwerte->viewport()->update();
 }

@@ -110,6 +110,27 @@ EditClass applyEditText(TabCells& cells, int line, int column, std::string_view 
     return result;
 }
 
+CellEdit::CellEdit(const TabCells& cells, int line, int column)
+    : line_(line),
+      column_(column),
+      edited_(cellAt(cells, line, column)),
+      next_(column < kLastCellColumn ? cellAt(cells, line, column + 1) : TabCell{}) {}
+
+void CellEdit::cancel(TabCells& cells) const {
+    cellAt(cells, line_, column_) = edited_;
+    if (column_ < kLastCellColumn) {
+        cellAt(cells, line_, column_ + 1) = next_;
+    }
+}
+
+std::vector<int> CellEdit::columnsToNormalise(const TabCells& cells) const {
+    std::vector<int> columns{column_};
+    if (column_ < kLastCellColumn && cellAt(cells, line_, column_ + 1) != next_) {
+        columns.push_back(column_ + 1);
+    }
+    return columns;
+}
+
 CellKind cellKind(const TabCells& cells, int line, int column) {
     const TabCell& cell = cellAt(cells, line, column);
     if (cell.flag == kNumberCell) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tovrix {
 
@@ -33,6 +34,31 @@ EditClass classifyEditText(std::string_view text, int column);
 // value later). GOTO and CALL also turn the next cell into a number cell,
 // keeping its old value. Returns the classification.
 EditClass applyEditText(TabCells& cells, int line, int column, std::string_view text);
+
+// One edit of a cell, from the moment its editor opens until it closes.
+// Typing classifies as it goes (applyEditText) and may turn the next cell
+// into a number cell; Escape must undo both, and a committed edit must bring
+// both texts in line with the model, whatever was typed on the way.
+class CellEdit {
+  public:
+    // Remembers the edited cell and the one after it as they are now.
+    CellEdit(const TabCells& cells, int line, int column);
+
+    // The edit was abandoned: both cells go back to how they were.
+    void cancel(TabCells& cells) const;
+
+    // The edit was committed and its text is in the grid: the columns whose
+    // texts must go through the normaliser. Always the edited column, and the
+    // next one if the edit changed that cell (a GOTO or CALL typed on the
+    // way made it a number cell, even when the final text is not a jump).
+    std::vector<int> columnsToNormalise(const TabCells& cells) const;
+
+  private:
+    int line_;
+    int column_;
+    TabCell edited_;
+    TabCell next_;  // meaningless in the last column
+};
 
 // The colour scheme a cell is drawn with.
 enum class CellKind {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
+#include <vector>
 
 namespace tovrix {
 namespace {
@@ -100,6 +102,53 @@ TEST(ApplyEditText, GotoInColumn15ReachesTheLastCell) {
     applyEditText(cells, 255, 15, "G");
     EXPECT_EQ(cells[255][15].flag, kNumberCell);
 }
+
+// ---- one edit from open to close ---------------------------------------------
+
+struct CellEditCase {
+    const char* name;
+    TabCell next;                    // the cell after the edited one, before the edit
+    int column;                      // the edited column
+    std::vector<const char*> texts;  // the editor's text after each key
+    std::vector<int> normalised;     // columns to normalise when committed
+};
+
+class CellEditSession : public ::testing::TestWithParam<CellEditCase> {};
+
+TEST_P(CellEditSession, CommitNamesEveryCellTheEditChangedAndCancelUndoesThem) {
+    const CellEditCase& c = GetParam();
+    TabCells cells = endTable();
+    if (c.column < kLastCellColumn) {
+        cells[7][static_cast<std::size_t>(c.column)] = c.next;  // index c is cell c+1
+    }
+    const TabCells before = cells;
+    const CellEdit edit(cells, 7, c.column);
+    for (const char* text : c.texts) {
+        applyEditText(cells, 7, c.column, text);
+    }
+    EXPECT_EQ(edit.columnsToNormalise(cells), c.normalised) << c.name;
+    edit.cancel(cells);
+    EXPECT_EQ(cells, before) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, CellEditSession,
+    ::testing::Values(
+        // "g" made the end cell beside it a number; the final "5" does not undo that
+        CellEditCase{"g, Backspace, 5", endCell(), 5, {"g", "", "5"}, {5, 6}},
+        CellEditCase{"c then p", {kFunctionCell, fcPause}, 5, {"c", "p"}, {5, 6}},
+        CellEditCase{"goto", {kFunctionCell, fcB1}, 15, {"g"}, {15, 16}},
+        CellEditCase{"plain number", endCell(), 5, {"1", "12"}, {5}},
+        CellEditCase{"goto beside a number", {kNumberCell, 9}, 5, {"g"}, {5}},
+        CellEditCase{"u leaves the next cell", endCell(), 5, {"u"}, {5}},
+        CellEditCase{"last column", endCell(), 16, {"g"}, {16}}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        for (char& ch : name) {
+            ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        }
+        return name;
+    });
 
 // ---- normaliser: number cells -----------------------------------------------
 
