@@ -7,6 +7,7 @@
 #include "table/gridedit.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableWidget>
 
@@ -17,6 +18,25 @@ namespace {
 QString text(int width, std::int64_t number) {
     return QString::fromStdString(setString(width, number));
 }
+
+// A combo box takes Return in its text as choosing the item of the same
+// text. The row-variable selector's typed text names no item, whatever it
+// reads, so the key goes no further.
+class KeepTypedText : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 bool isTableCell(int column, int row) {
     return column >= kFirstCellColumn && column <= kLastCellColumn && row >= 1 &&
@@ -40,6 +60,7 @@ void TFRX::connectTablePage() {
 
     connect(Bselect, &QComboBox::activated, this, &TFRX::BselectChange);
     connect(Bselect->lineEdit(), &QLineEdit::textEdited, this, &TFRX::BselectTyped);
+    Bselect->lineEdit()->installEventFilter(new KeepTypedText(Bselect));
 
     const auto wire = [this](NumericEdit* edit, void (TFRX::*exit)()) {
         connectNumericEntry(edit, this, [this, exit] { (this->*exit)(); });

@@ -267,6 +267,17 @@ void TablePageTest::selectorSetsTheRowVariable() {
     QCOMPARE(int(frx.confdata[16]), 0);
     frx.Build64K();
     QCOMPARE(int(frx.tabdata[8161]), 0);
+    // An item's exact text, typed and confirmed, is still a typed text.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        frx.Bselect->lineEdit()->selectAll();
+        QTest::keyClicks(frx.Bselect->lineEdit(), QStringLiteral("   B1 ="));
+        QTest::keyClick(frx.Bselect->lineEdit(), key);
+        QCOMPARE(frx.Bselect->currentText(), QStringLiteral("   B1 ="));
+        QCOMPARE(frx.BselectItemIndex(), -1);
+        QCOMPARE(int(frx.confdata[16]), 0);
+    }
+    frx.Build64K();
+    QCOMPARE(int(frx.tabdata[8161]), 0);
 }
 
 void TablePageTest::pauseAndTestFieldsAreCorrectedWhenLeft_data() {
