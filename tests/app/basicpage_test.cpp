@@ -2,6 +2,8 @@
 #include "app/numericedit.h"
 #include "app/tfrx.h"
 #include "common/beep_counter.h"
+#include "config/numbers.h"
+#include "dialogs/manuals.h"
 #include "windowfixture.h"
 
 #include <QAction>
@@ -11,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace tovrix {
@@ -61,6 +64,7 @@ class BasicPageTest : public QObject {
     void redrawNormalisesTheBlock();
     void redrawStoresNothingThroughTheControls();
     void firmwareAndPortShownFromTheirSources();
+    void manualsHexadecimalExamplesFitTheirFields();
 };
 
 void BasicPageTest::numericEntry_data() {
@@ -323,6 +327,56 @@ void BasicPageTest::firmwareAndPortShownFromTheirSources() {
     frx.sysdata[2] = 10;
     frx.showdata();
     QCOMPARE(frx.Firmware->text(), QStringLiteral("10.12"));
+}
+
+// Every hexadecimal example of the manuals fits, uncut, into the fields its
+// paragraph talks about and reads as the value the test expects: the
+// paragraph on entering numbers speaks of every numeric field of the two
+// pages, the one on offset and gain of those two, the one on fixed table
+// values of a grid cell (four characters).
+void BasicPageTest::manualsHexadecimalExamplesFitTheirFields() {
+    WindowFixture fixture;
+    TFRX& frx = fixture.startWindow();
+    const QStringList everyField{"Bitlaenge", "Pruefanzahl", "WDH",    "InitString", "EB11",
+                                 "EB12",      "EB21",        "EB22",   "EB31",       "EB32",
+                                 "PWMperiod", "ADoffset",    "ADgain", "Pause1",     "TestFeld"};
+    constexpr int kGridCellCharacters = 4;
+    struct Paragraph {
+        const char* marker;  // a text only that paragraph holds
+        QStringList fields;  // empty: a grid cell
+    };
+    const QList<Paragraph> paragraphs{{"Zahlen eingeben", everyField},
+                                      {"Numbers:", everyField},
+                                      {"\"offset:\"", {"ADoffset", "ADgain"}},
+                                      {"höchstens 4 Zeichen", {}}};
+    const QMap<QString, int> values{
+        {"$1F", 31}, {"0x1F", 31}, {"0x400", 1024}, {"$41", 65}, {"0x41", 65}};
+    const QRegularExpression example(QStringLiteral(R"((\$|0x)[0-9A-Fa-f]+)"));
+
+    for (const ManualLanguage language : {ManualLanguage::German, ManualLanguage::English}) {
+        const QStringList blocks = manualText(language).split(QStringLiteral("\n\n"));
+        for (const QString& block : blocks) {
+            for (const QRegularExpressionMatch& match : example.globalMatch(block)) {
+                const QString text = match.captured();
+                const auto paragraph =
+                    std::find_if(paragraphs.begin(), paragraphs.end(), [&](const Paragraph& p) {
+                        return block.contains(QString::fromUtf8(p.marker));
+                    });
+                QVERIFY2(paragraph != paragraphs.end(),
+                         qPrintable(QStringLiteral("%1 in a paragraph the test does not place: %2")
+                                        .arg(text, block)));
+                QVERIFY2(values.contains(text), qPrintable(text));
+                QCOMPARE(checkin(text.toStdString(), 65535), values[text]);
+                if (paragraph->fields.isEmpty()) {
+                    QVERIFY2(text.size() <= kGridCellCharacters, qPrintable(text));
+                }
+                for (const QString& name : paragraph->fields) {
+                    QVERIFY2(field(frx, name)->maxLength() >= text.size(),
+                             qPrintable(QStringLiteral("%1 does not fit %2").arg(text, name)));
+                }
+            }
+        }
+    }
 }
 
 }  // namespace tovrix

@@ -160,6 +160,11 @@ void StartupTest::settingsFileIsApplied() {
     if (line == 5) {
         QCOMPARE(frx.Lsavecom->text(), text);
     }
+    // The next start reads the port that was in use: COM1 for 0 or below.
+    QVERIFY(frx.close());
+    QFile ini(fixture.settingsPath());
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll().split('\n').value(5), panel.mid(3).toLatin1() + "\r");
 }
 
 void StartupTest::settingsDirectoryBecomesCurrentButFileStaysInStartFolder() {
