@@ -1,10 +1,11 @@
 #include "app/tfrx.h"
 
-#include "app/settingsfile.h"
 #include "app/linkadapters.h"
+#include "app/settingsfile.h"
 #include "app/startupreport.h"
 #include "app/widgetkit.h"
 #include "dialogs/helpform.h"
+#include "dialogs/windowplacement.h"
 #include "link/transfersequence.h"
 #include "serial/exceptiondisplay.h"
 
@@ -136,17 +137,15 @@ void TFRX::applySettingsFile() {
     if (read.lockoutTime) {
         confdata[conf::kLockoutTime] = *read.lockoutTime;
     }
-    if (read.mainLeft) {
-        move(*read.mainLeft, y());
+    // A stored position is taken only where the window can still be reached
+    // (a screen may have gone since); otherwise the system's place stays, and
+    // that is what the next exit stores.
+    if (read.mainLeft || read.mainTop) {
+        moveToStoredPosition(this, QPoint(read.mainLeft.value_or(x()), read.mainTop.value_or(y())));
     }
-    if (read.mainTop) {
-        move(x(), *read.mainTop);
-    }
-    if (helpform && read.helpLeft) {
-        helpform->move(*read.helpLeft, helpform->y());
-    }
-    if (helpform && read.helpTop) {
-        helpform->move(helpform->x(), *read.helpTop);
+    if (helpform && (read.helpLeft || read.helpTop)) {
+        moveToStoredPosition(helpform, QPoint(read.helpLeft.value_or(helpform->x()),
+                                              read.helpTop.value_or(helpform->y())));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/numericedit.h"
 #include "app/tfrx.h"
 #include "common/beep_counter.h"
+#include "dialogs/helpform.h"
 #include "link/statusmessages.h"
 #include "windowfixture.h"
 
@@ -44,6 +45,7 @@ class StartupTest : public QObject {
     void settingsDirectoryBecomesCurrentButFileStaysInStartFolder();
     void olderFileWithoutBaudKeyStillAppliesTheRest();
     void nonNumericLeftEdgeLeavesTheWindowWhereItWas();
+    void positionsOffEveryScreenAreNotTaken();
     void unwritableSettingsFileIsIgnored();
     void newFileRunKeepsTheSettingsFileWhereItWas();
     void menusHaveTheirCaptionsAndStates();
@@ -208,6 +210,33 @@ void StartupTest::nonNumericLeftEdgeLeavesTheWindowWhereItWas() {
     TFRX& frx = fixture.startWindow();
     QCOMPARE(frx.pos(), QPoint(0, 0));
     QCOMPARE(frx.RS232.ComNumber(), 1);
+}
+
+// Stored positions where a window could not be reached (a screen that is
+// gone) leave both windows where the system placed them, and are not
+// written back at exit.
+void StartupTest::positionsOffEveryScreenAreNotTaken() {
+    WindowFixture fixture;
+    QStringList lines = test::settingsLines(fixture.startDir());
+    lines[11] = QStringLiteral("5000");
+    lines[12] = QStringLiteral("-3000");
+    lines[14] = QStringLiteral("-4000");
+    lines[15] = QStringLiteral("60");
+    fixture.writeSettings(lines);
+    TFRX& frx = fixture.startWindow();
+    Thelpform help;
+    const QPoint helpPlaced = help.pos();
+    frx.setHelpForm(&help);
+    frx.inittimerTimer();
+    QCOMPARE(frx.pos(), QPoint(0, 0));
+    QCOMPARE(help.pos(), helpPlaced);
+    QVERIFY(frx.close());
+    QFile ini(fixture.settingsPath());
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QList<QByteArray> written = ini.readAll().split('\n');
+    QCOMPARE(written.mid(11, 2), (QList<QByteArray>{"0\r", "0\r"}));
+    QCOMPARE(written[14], QByteArray::number(helpPlaced.x()) + "\r");
+    frx.setHelpForm(nullptr);
 }
 
 void StartupTest::unwritableSettingsFileIsIgnored() {
