@@ -2,6 +2,7 @@
 
 #include "app/configfileio.h"
 #include "link/statusmessages.h"
+#include "receiver/receivermemory.h"
 #include "serial/portnames.h"
 #include "table/cells.h"
 
@@ -147,24 +148,100 @@ ConfData sampleBlock(std::uint8_t seed) {
     // The window corrects out-of-range settings when it shows a block; the
     // sample holds none, so what arrives is what is shown.
     normaliseConfigBlock(block);
-    block[conf::kChecksum] = configChecksum(block);
+    block[conf::kChecksum] = receiver::blockChecksum(block);
     return block;
 }
 
+namespace {
+
+// Line 40 of every sample holds each function the editor knows, with
+// operands after those that take one.
+constexpr int kFunctionLine = 40;
+const receiver::Cell kFunctionCells[kLineCells] = {{true, receiver::kGoto},
+                                                   {false, 7},
+                                                   {true, receiver::kCall},
+                                                   {false, 3},
+                                                   {true, receiver::kRet},
+                                                   {true, receiver::kPause},
+                                                   {true, receiver::kB1},
+                                                   {true, receiver::kB2},
+                                                   {true, receiver::kB3},
+                                                   {true, receiver::kUset},
+                                                   {false, 9},
+                                                   {true, receiver::kUplus},
+                                                   {false, 1},
+                                                   {true, receiver::kUminus},
+                                                   {false, 2},
+                                                   {true, receiver::kEnd}};
+
+// Cell c of line n in the sample: numbers in cells 1..15 of lines 0..39,
+// the functions in line 40, end cells everywhere else.
+receiver::Cell sampleCell(std::uint8_t seed, int line, int cell) {
+    if (line < kFunctionLine && cell < kLineCells - 1) {
+        return {false, static_cast<std::uint8_t>(seed + line * 16 + cell)};
+    }
+    if (line == kFunctionLine) {
+        return kFunctionCells[cell];
+    }
+    return {true, receiver::kEnd};
+}
+
+}  // namespace
+
 TabData sampleImage(std::uint8_t seed) {
-    TabCells cells{};
-    resetTable(cells);
-    for (int line = 0; line < 40; ++line) {
-        for (int cell = 0; cell < kLineCells - 1; ++cell) {
-            cells[static_cast<std::size_t>(line)][static_cast<std::size_t>(cell)] =
-                TabCell{kNumberCell, static_cast<std::uint8_t>(seed + line * 16 + cell)};
+    TabData image = receiver::emptyTable(seed, 2, 9);
+    for (int line = 0; line <= kFunctionLine; ++line) {
+        for (int cell = 0; cell < kLineCells; ++cell) {
+            receiver::setTableCell(image, line, cell, sampleCell(seed, line, cell));
         }
     }
-    TableSettings settings;
-    settings.testValue = seed;
-    settings.rowVariable = 2;
-    settings.pauseUnit = 9;
-    return encodeImage(cells, settings);
+    receiver::sealTable(image);
+    return image;
+}
+
+QStringList sampleGridTexts(std::uint8_t seed) {
+    QStringList texts;
+    for (int line = 0; line < kTableLines; ++line) {
+        for (int cell = 0; cell < kLineCells; ++cell) {
+            const receiver::Cell sample = sampleCell(seed, line, cell);
+            if (!sample.function) {
+                texts << QString::number(sample.value);
+                continue;
+            }
+            switch (sample.value) {
+                case receiver::kEnd:
+                    texts << QStringLiteral("-e-");
+                    break;
+                case receiver::kB1:
+                case receiver::kB2:
+                case receiver::kB3:
+                    texts << QStringLiteral("B%1").arg(sample.value);
+                    break;
+                case receiver::kGoto:
+                    texts << QStringLiteral("GOTO");
+                    break;
+                case receiver::kCall:
+                    texts << QStringLiteral("CALL");
+                    break;
+                case receiver::kRet:
+                    texts << QStringLiteral("RET");
+                    break;
+                case receiver::kPause:
+                    texts << QStringLiteral("P");
+                    break;
+                case receiver::kUset:
+                    texts << QStringLiteral("Uset");
+                    break;
+                case receiver::kUplus:
+                    texts << QStringLiteral("U+");
+                    break;
+                default:
+                    texts << QStringLiteral("U-");
+                    break;
+            }
+        }
+    }
+    return texts;
 }
 
 QString msg(StatusMessage message) {

@@ -84,11 +84,18 @@ class Bench {
 // exchanges runs at the pace the program itself has.
 bool waitFor(const std::function<bool()>& done, int timeoutMs);
 
+// The samples are made with the emulator's own idea of the checksums and
+// the table layout, not with the tool's: the tool has to read and rebuild
+// them as its independent peer sees them.
+//
 // A receiver block with data in every programmed byte and a right checksum.
 ConfData sampleBlock(std::uint8_t seed);
 // A table image the grid can hold unchanged: number cells with varied
-// values in the first lines, settings in the trailer, right checksum.
+// values in the first lines, every function in line 40, settings in the
+// trailer, right checksum.
 TabData sampleImage(std::uint8_t seed);
+// The 4096 grid texts that show sampleImage(seed), line by line.
+QStringList sampleGridTexts(std::uint8_t seed);
 
 // The info line's phase text followed by the watchdog's report.
 QString timeoutText(const QString& phase, int count);

@@ -179,6 +179,7 @@ void TransfersTest::tableWriteThenRead() {
     w.Restore64K(ok);
     QVERIFY(ok);
     const QStringList grid = gridTexts(w);
+    QCOMPARE(grid, sampleGridTexts(21));
 
     w.Butwrite64->click();
     QCOMPARE(bench.infoText(), QStringLiteral("\"write string data\""));

@@ -88,7 +88,7 @@ TEST(ReceiverCore, TableChunksAreStoredAndAcknowledged) {
 
 TEST(ReceiverCore, ChunkRunningPastTheImageIsRefusedWhole) {
     ReceiverCore core = plainCore();
-    const TabData before = core.state().image;
+    const TableImage before = core.state().image;
     EXPECT_EQ(ask(core, chunkFrame(8188, 1)), Bytes{kChunkNak});
     EXPECT_EQ(core.state().image, before);
 }
@@ -157,8 +157,8 @@ TEST(ReceiverCore, TelegramPlaysWhatWasProgrammed) {
     record[0] = 1;
     record[3] = 0x60;
     record[5] = 42;
-    record[6] = fcB1;
-    record[7] = fcEnd;
+    record[6] = kB1;
+    record[7] = kEnd;
     for (int offset = 0; offset < 24; offset += 8) {
         Bytes frame{21, 0, static_cast<std::uint8_t>(168 + offset), 8};
         frame.insert(frame.end(), record.begin() + offset, record.begin() + offset + 8);
@@ -206,7 +206,7 @@ TEST(ReceiverFaults, BadEchoOnlyForItsAddress) {
 
 TEST(ReceiverFaults, NakChunkRefusesTheChunkHoldingThePosition) {
     ReceiverCore core = plainCore(with([](FaultOptions& f) { f.nakChunk = 1029; }));
-    const TabData before = core.state().image;
+    const TableImage before = core.state().image;
     EXPECT_EQ(ask(core, chunkFrame(1016, 1)), Bytes{8});
     EXPECT_EQ(ask(core, chunkFrame(1024, 1)), Bytes{kChunkNak});
     EXPECT_TRUE(std::equal(before.begin() + 1024, before.begin() + 1032,

@@ -1,7 +1,9 @@
 #include "receiver/receiverstate.h"
 #include "receiver/statefile.h"
 
+#include "config/confblock.h"
 #include "config/textlines.h"
+#include "table/image.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +30,29 @@ TEST(ReceiverState, DefaultsAreConsistent) {
     const DecodedImage table = decodeImage(state.image);
     EXPECT_TRUE(table.checksumOk);
     EXPECT_EQ(table.settings.rowVariable, 3);
+}
+
+// The emulator's own writer and reader of the table layout, on the worked
+// example of the layout's description: an empty table (test value 100, row
+// variable B3, pause unit 1) sums to 108; line 10 holding 65, 100, P, B2,
+// 13, 10 gets the record below and the sum 103.
+TEST(ReceiverMemory, WorkedExampleOfTheTableLayout) {
+    TableImage image = emptyTable(100, 3, 1);
+    EXPECT_EQ(image[table::kChecksum], 108);
+    const Cell line[] = {{false, 65}, {false, 100}, {true, kPause},
+                         {true, kB2}, {false, 13},  {false, 10}};
+    for (int cell = 0; cell < 6; ++cell) {
+        setTableCell(image, 10, cell, line[cell]);
+    }
+    sealTable(image);
+    const std::vector<std::uint8_t> record(image.begin() + 240, image.begin() + 264);
+    EXPECT_EQ(record, (std::vector<std::uint8_t>{1, 0, 0, 51, 255, 65, 100, 8, 2, 13, 10, 0,
+                                                 0, 0, 0, 0,  0,   0,  0,   0, 0, 0,  0,  0}));
+    EXPECT_EQ(image[table::kChecksum], 103);
+    EXPECT_TRUE(tableCell(image, 10, 2).function);
+    EXPECT_FALSE(tableCell(image, 10, 4).function);
+    EXPECT_EQ(tableCell(image, 10, 3).value, kB2);
+    EXPECT_TRUE(tableCell(image, 10, 15).function);  // an end cell
 }
 
 TEST(ReceiverState, FirmwareTextPadsTheMinorPart) {

@@ -1,7 +1,5 @@
 #include "receiver/playout.h"
 
-#include "table/cells.h"
-
 #include <algorithm>
 
 namespace tovrix::receiver {
@@ -10,15 +8,21 @@ namespace {
 
 bool conditionHolds(std::uint8_t op, std::uint8_t value, std::uint8_t byte) {
     switch (op) {
-        case conf::kOpEqual:
+        case kEqual:
             return byte == value;
-        case conf::kOpGreater:
+        case kGreater:
             return byte > value;
-        case conf::kOpLess:
+        case kLess:
             return byte < value;
         default:
             return true;  // "~", and anything above it, accepts any value
     }
+}
+
+// GOTO and CALL take a line number from the next cell, Uset, U+ and U- a
+// number of steps.
+bool takesOperand(std::uint8_t code) {
+    return code == kGoto || code == kCall || code == kUset || code == kUplus || code == kUminus;
 }
 
 // Where the play-out stands: a line and a cell index 0..15.
@@ -33,25 +37,24 @@ bool telegramSumOk(const Payload& payload, std::uint8_t sum) {
     return static_cast<std::uint8_t>(payload[0] + payload[1] + payload[2]) == sum;
 }
 
-bool conditionsAccept(const ConfData& conf, const Payload& payload) {
-    for (std::size_t i = 0; i < conf::kConditionOperator.size(); ++i) {
-        const std::uint8_t byte = payload[i / 2];  // two conditions per payload byte
-        if (!conditionHolds(conf[conf::kConditionOperator[i]], conf[conf::kConditionValue[i]],
-                            byte)) {
+bool conditionsAccept(const ConfigBlock& conf, const Payload& payload) {
+    for (int i = 0; i < block::kConditionCount; ++i) {
+        const std::uint8_t byte = payload[static_cast<std::size_t>(i / 2)];  // two per byte
+        const auto op = static_cast<std::size_t>(block::kConditions + 2 * i);
+        if (!conditionHolds(conf[op], conf[op + 1], byte)) {
             return false;
         }
     }
     return true;
 }
 
-PlayOutResult playOut(const TabData& image, const Payload& payload, int analogue,
+PlayOutResult playOut(const TableImage& image, const Payload& payload, int analogue,
                       std::uint8_t resolution) {
-    const DecodedImage table = decodeImage(image);
-    const std::uint8_t rowVariable = image[image::kRowVariable];
+    const std::uint8_t rowVariable = image[table::kRowVariable];
     // 1 selects B1, 2 selects B2, every other value B3 (as the tool reads it).
     const std::uint8_t selected =
         (rowVariable == 1 || rowVariable == 2) ? payload[rowVariable - 1] : payload[2];
-    const std::uint32_t pauseUnit = image[image::kPauseUnit];
+    const std::uint32_t pauseUnit = image[table::kPauseUnit];
 
     PlayOutResult result;
     result.analogue = std::clamp(analogue, 0, int{resolution});
@@ -71,37 +74,37 @@ PlayOutResult playOut(const TabData& image, const Payload& payload, int analogue
             result.stepLimitReached = true;
             break;
         }
-        if (at.cell >= kLineCells) {
+        if (at.cell >= table::kCells) {
             break;  // past cell 16: the output ends, even inside a subroutine
         }
-        const TabCell cell = table.cells[at.line][at.cell];
-        if (cell.flag == kNumberCell) {
+        const Cell cell = tableCell(image, at.line, at.cell);
+        if (!cell.function) {
             send(cell.value);
             ++at.cell;
             continue;
         }
         // Functions with an operand read it from the next cell of the line.
-        const bool hasOperand = isJumpFunction(cell.value) || isAnalogueFunction(cell.value);
-        if (hasOperand && at.cell + 1 >= kLineCells) {
+        const bool hasOperand = takesOperand(cell.value);
+        if (hasOperand && at.cell + 1 >= table::kCells) {
             break;  // the operand would lie beyond cell 16
         }
-        const int operand = hasOperand ? table.cells[at.line][at.cell + 1].value : 0;
+        const int operand = hasOperand ? tableCell(image, at.line, at.cell + 1).value : 0;
         const Position afterOperand{at.line, at.cell + (hasOperand ? 2 : 1)};
 
-        if (cell.value == fcEnd) {
+        if (cell.value == kEnd) {
             break;  // ends the whole output, also from inside a subroutine
         }
         switch (cell.value) {
-            case fcB1:
-            case fcB2:
-            case fcB3:
-                send(payload[cell.value - fcB1]);
+            case kB1:
+            case kB2:
+            case kB3:
+                send(payload[cell.value - kB1]);
                 at = afterOperand;
                 break;
-            case fcGoto:
+            case kGoto:
                 at = {operand, 0};
                 break;
-            case fcCall:
+            case kCall:
                 // One level only: a CALL inside a subroutine is a plain jump
                 // and keeps the return address of the first call.
                 if (!inSubroutine) {
@@ -110,7 +113,7 @@ PlayOutResult playOut(const TabData& image, const Payload& payload, int analogue
                 }
                 at = {operand, 0};
                 break;
-            case fcRet:
+            case kRet:
                 if (inSubroutine) {
                     at = returnTo;
                     inSubroutine = false;
@@ -118,19 +121,19 @@ PlayOutResult playOut(const TabData& image, const Payload& payload, int analogue
                     at = afterOperand;
                 }
                 break;
-            case fcPause:
+            case kPause:
                 pendingPause += pauseUnit;
                 at = afterOperand;
                 break;
-            case fcUset:
+            case kUset:
                 result.analogue = std::min(operand, int{resolution});
                 at = afterOperand;
                 break;
-            case fcUplus:
+            case kUplus:
                 result.analogue = std::min(result.analogue + operand, int{resolution});
                 at = afterOperand;
                 break;
-            case fcUminus:
+            case kUminus:
                 result.analogue = std::max(result.analogue - operand, 0);
                 at = afterOperand;
                 break;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "config/confblock.h"
-#include "table/image.h"
+#include "receiver/receivermemory.h"
 
 #include <array>
 #include <cstdint>
@@ -27,7 +26,7 @@ bool telegramSumOk(const Payload& payload, std::uint8_t sum);
 // Whether the six acceptance conditions of the block (two per payload byte,
 // all combined with AND) let the payload through. Operators: 0 "=", 1 ">",
 // 2 "<", 3 and above "~" (any value).
-bool conditionsAccept(const ConfData& conf, const Payload& payload);
+bool conditionsAccept(const ConfigBlock& conf, const Payload& payload);
 
 // Bounds the cells one play-out executes, so that a table that loops (a GOTO
 // back to its own line, say) ends instead of sending for ever.
@@ -47,7 +46,7 @@ struct PlayOutResult {
 // pause unit, Uset/U+/U- move the analogue value within 0..resolution, and
 // the output ends at the first end cell, after cell 16 of a line, or when a
 // function's operand would lie beyond cell 16.
-PlayOutResult playOut(const TabData& image, const Payload& payload, int analogue,
+PlayOutResult playOut(const TableImage& image, const Payload& payload, int analogue,
                       std::uint8_t resolution);
 
 }  // namespace tovrix::receiver

@@ -37,7 +37,7 @@ std::vector<OutByte> ReceiverCore::answer(std::span<const std::uint8_t> frame, R
         case cmd::kWriteConfig: {
             const std::uint8_t address = frame[1];
             const std::uint8_t value = frame[2];
-            if (address >= conf::kBlockSize) {
+            if (address >= block::kSize) {
                 return {};  // no such byte: an echo would claim a write that did not happen
             }
             state_.conf[address] = value;
@@ -49,7 +49,7 @@ std::vector<OutByte> ReceiverCore::answer(std::span<const std::uint8_t> frame, R
             return writeTable(frame);
         case cmd::kReadConfig: {
             const std::uint8_t address = frame[1];
-            if (address >= conf::kBlockSize) {
+            if (address >= block::kSize) {
                 return {};
             }
             const std::uint8_t value = state_.conf[address];
@@ -86,7 +86,7 @@ std::vector<OutByte> ReceiverCore::writeTable(std::span<const std::uint8_t> fram
     const int end = address + static_cast<int>(data.size());
     // A chunk that would run past the image is refused as a whole rather than
     // stored in part and acknowledged.
-    if (end > kImageSize) {
+    if (end > kTableBytes) {
         return one(kChunkNak);
     }
     if (faults_.nakChunk && *faults_.nakChunk >= address && *faults_.nakChunk < end) {
@@ -100,7 +100,7 @@ std::vector<OutByte> ReceiverCore::readTable(std::span<const std::uint8_t> frame
     const int address = address16(frame[1], frame[2]);
     const int length = address16(frame[3], frame[4]);
     // A request that reaches past the image gets the bytes there are.
-    const int end = std::min(address + length, kImageSize);
+    const int end = std::min(address + length, kTableBytes);
     std::vector<OutByte> out;
     out.reserve(std::max(end - address, 0) + faults_.extra);
     for (int i = address; i < end; ++i) {
@@ -117,7 +117,7 @@ std::vector<OutByte> ReceiverCore::testTelegram(std::span<const std::uint8_t> fr
         return {};
     }
     PlayOutResult played =
-        playOut(state_.image, payload, analogue_, state_.conf[conf::kResolution]);
+        playOut(state_.image, payload, analogue_, state_.conf[block::kResolution]);
     response.analogueChanged = played.analogue != analogue_;
     response.stepLimitReached = played.stepLimitReached;
     response.trailingPauseMs = played.trailingPauseMs;

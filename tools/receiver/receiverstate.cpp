@@ -1,30 +1,30 @@
 #include "receiver/receiverstate.h"
 
-#include "config/numbers.h"
-#include "table/cells.h"
-
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 namespace tovrix::receiver {
 
 namespace {
 
-TabCell number(std::uint8_t value) {
-    return TabCell{kNumberCell, value};
+Cell number(std::uint8_t value) {
+    return Cell{false, value};
 }
-TabCell function(FunctionCode code) {
-    return TabCell{kFunctionCell, code};
+Cell function(Function code) {
+    return Cell{true, code};
+}
+
+void addText(std::vector<Cell>& out, std::string_view text) {
+    for (char c : text) {
+        out.push_back(number(static_cast<std::uint8_t>(c)));
+    }
 }
 
 // Fills a line from its first cell on; the remaining cells stay end cells.
-void setLine(TabCells& cells, int line, std::initializer_list<TabCell> content) {
-    std::copy(content.begin(), content.end(), cells[line].begin());
-}
-
-void setText(std::vector<TabCell>& out, std::string_view text) {
-    for (char c : text) {
-        out.push_back(number(static_cast<std::uint8_t>(c)));
+void setLine(TableImage& image, int line, const std::vector<Cell>& cells) {
+    for (std::size_t cell = 0; cell < cells.size(); ++cell) {
+        setTableCell(image, line, static_cast<int>(cell), cells[cell]);
     }
 }
 
@@ -49,51 +49,57 @@ SystemData defaultSystemData() {
     return system;
 }
 
-ConfData defaultConfigBlock() {
-    ConfData conf{};
-    resetConfigBlock(conf);
-    // Unlike the tool's reset block (which accepts only the telegram 0 0 0),
+ConfigBlock defaultConfigBlock() {
+    ConfigBlock conf{};
+    conf[block::kBaudCode] = 12;  // 19200 baud
+    conf[block::kRowVariable] = 3;
+    // Unlike the tool's fresh block (which accepts only the telegram 0 0 0),
     // the emulated receiver accepts everything out of the box, so that test
     // telegrams show output before anything has been programmed.
-    for (int op : conf::kConditionOperator) {
-        conf[op] = conf::kOpAny;
+    for (int i = 0; i < block::kConditionCount; ++i) {
+        conf[static_cast<std::size_t>(block::kConditions + 2 * i)] = kAny;
     }
-    conf[conf::kRowVariable] = 3;
-    normaliseConfigBlock(conf);
-    conf[conf::kChecksum] = configChecksum(conf);
+    conf[block::kTransmitterType] = 1;  // the standard transmitter
+    conf[block::kBitLength] = 12;
+    conf[block::kValidityCount] = 2;
+    conf[block::kResolution] = 200;
+    conf[block::kGainHigh] = 1024 / 256;  // gain 1024: a factor of 1
+    conf[block::kGainHigh + 1] = 1024 % 256;
+    conf[block::kToolVersionMinor] = 5;  // last programmed by tool 1.05
+    conf[block::kToolVersionMajor] = 1;
+    conf[block::kChecksum] = blockChecksum(conf);
     return conf;
 }
 
-TabData demoTableImage() {
-    TabCells cells;
-    resetTable(cells);
+TableImage demoTableImage() {
+    TableImage image = emptyTable(100, 3, 10);
 
     // Line 0: "Tovrix " followed by the three payload bytes, CR LF.
-    std::vector<TabCell> greeting;
-    setText(greeting, "Tovrix ");
+    std::vector<Cell> greeting;
+    addText(greeting, "Tovrix ");
     greeting.insert(greeting.end(),
-                    {function(fcB1), function(fcB2), function(fcB3), number(13), number(10)});
-    std::copy(greeting.begin(), greeting.end(), cells[0].begin());
+                    {function(kB1), function(kB2), function(kB3), number(13), number(10)});
+    setLine(image, 0, greeting);
 
     // Line 1 jumps to line 0.
-    setLine(cells, 1, {function(fcGoto), number(0)});
+    setLine(image, 1, {function(kGoto), number(0)});
 
     // Line 100 (the test value the tool proposes): "Test", a pause, a
     // subroutine that names B3, CR LF, and the analogue output set to 100 steps.
-    std::vector<TabCell> test;
-    setText(test, "Test");
-    test.insert(test.end(), {function(fcPause), function(fcCall), number(200), number(13),
-                             number(10), function(fcUset), number(100)});
-    std::copy(test.begin(), test.end(), cells[100].begin());
+    std::vector<Cell> test;
+    addText(test, "Test");
+    test.insert(test.end(), {function(kPause), function(kCall), number(200), number(13), number(10),
+                             function(kUset), number(100)});
+    setLine(image, 100, test);
 
     // Line 200, the subroutine: " B3=" and the byte B3.
-    std::vector<TabCell> subroutine;
-    setText(subroutine, " B3=");
-    subroutine.insert(subroutine.end(), {function(fcB3), function(fcRet)});
-    std::copy(subroutine.begin(), subroutine.end(), cells[200].begin());
+    std::vector<Cell> subroutine;
+    addText(subroutine, " B3=");
+    subroutine.insert(subroutine.end(), {function(kB3), function(kRet)});
+    setLine(image, 200, subroutine);
 
-    const TableSettings settings{100, 3, 10};
-    return encodeImage(cells, settings);
+    sealTable(image);
+    return image;
 }
 
 ReceiverState defaultReceiverState() {
@@ -101,8 +107,9 @@ ReceiverState defaultReceiverState() {
 }
 
 std::string firmwareText(const SystemData& system) {
-    return std::to_string(system[sys::kFirmwareMajor]) + "." +
-           fillString(2, '0', system[sys::kFirmwareMinor]);
+    const std::string minor = std::to_string(system[sys::kFirmwareMinor]);
+    return std::to_string(system[sys::kFirmwareMajor]) + "." + (minor.size() < 2 ? "0" : "") +
+           minor;
 }
 
 std::vector<std::string> stateFileLines(const ReceiverState& state, int comNumber) {
@@ -110,12 +117,12 @@ std::vector<std::string> stateFileLines(const ReceiverState& state, int comNumbe
 }
 
 ConfigFileLoad loadStateFile(const std::vector<std::string>& lines, ReceiverState& state) {
-    ConfData conf = state.conf;
-    ImageBytes image = state.image;
+    ConfigBlock conf = state.conf;
+    TableImage image = state.image;
     const ConfigFileLoad result = loadConfigFile(lines, conf, image);
     if (result.error == LoadError::None) {
         // Only the receiver's block is taken; the tool's scratch half stays clear.
-        std::fill(conf.begin() + conf::kBlockSize, conf.end(), std::uint8_t{0});
+        std::fill(conf.begin() + block::kSize, conf.end(), std::uint8_t{0});
         state.conf = conf;
         state.image = image;
     }

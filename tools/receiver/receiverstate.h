@@ -1,8 +1,7 @@
 #pragma once
 
-#include "config/confblock.h"
 #include "config/configfile.h"
-#include "table/image.h"
+#include "receiver/receivermemory.h"
 
 #include <array>
 #include <cstdint>
@@ -24,11 +23,8 @@ inline constexpr int kFirmwareMajor = 2;
 // What the receiver keeps in its memory.
 struct ReceiverState {
     SystemData system{};
-    // Bytes 0..127 are the receiver's configuration block. The array has the
-    // tool's 256-byte shape so that the configuration file code can be used
-    // as it is; bytes 128..255 stay 0.
-    ConfData conf{};
-    TabData image{};
+    ConfigBlock conf{};
+    TableImage image{};
 };
 
 // A receiver fresh from the factory: firmware 1.03, a configuration block
@@ -36,13 +32,16 @@ struct ReceiverState {
 ReceiverState defaultReceiverState();
 
 SystemData defaultSystemData();
-ConfData defaultConfigBlock();
-TabData demoTableImage();
+ConfigBlock defaultConfigBlock();
+TableImage demoTableImage();
 
 // The firmware version as the tool shows it, e.g. "1.03".
 std::string firmwareText(const SystemData& system);
 
-// The state as the lines of a ".tvx" file for COM port `comNumber`.
+// The state as the lines of a ".tvx" file for COM port `comNumber`. The
+// tool's file reader and writer keep the state: they carry the bytes as they
+// are and compute nothing, so the emulator stays independent of the tool in
+// what the bytes mean.
 std::vector<std::string> stateFileLines(const ReceiverState& state, int comNumber);
 
 // Takes the block and the image from the lines of a ".tvx" file; the system
