@@ -178,6 +178,23 @@ TEST(ConfigFileLoader, TheChecksumLineWinsOverTheLastTableValue) {
     EXPECT_EQ(unreadable.image[8191], 0);
 }
 
+TEST(ConfigFileLoader, AChecksumLineThatEndsTheFileIsFound) {
+    // A file cut after its "[CHK]" line, with and without the last line end.
+    for (const bool lastLineEnded : {true, false}) {
+        std::vector<std::string> lines = FreshState().save();
+        lines.resize(614);
+        std::string text = joinLines(lines);
+        if (!lastLineEnded) {
+            text.resize(text.size() - 2);
+        }
+        ConfData conf{};
+        TabData image{};
+        ASSERT_EQ(loadConfigFile(splitLines(text), conf, image).error, LoadError::None)
+            << "last line ended: " << lastLineEnded;
+        EXPECT_EQ(image, FreshState().image);
+    }
+}
+
 TEST(ConfigFileLoader, FilesWithoutMarkersAreRejected) {
     LoadCase noTable;
     noTable.lines[270] = "--t--";
