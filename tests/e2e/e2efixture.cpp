@@ -154,36 +154,42 @@ ConfData sampleBlock(std::uint8_t seed) {
 
 namespace {
 
+// A cell of the sample and the text the grid shows for it.
+struct SampleCell {
+    receiver::Cell cell;
+    const char* shown = nullptr;  // null for a number: its value in decimal
+};
+
 // Line 40 of every sample holds each function the editor knows, with
 // operands after those that take one.
 constexpr int kFunctionLine = 40;
-const receiver::Cell kFunctionCells[kLineCells] = {{true, receiver::kGoto},
-                                                   {false, 7},
-                                                   {true, receiver::kCall},
-                                                   {false, 3},
-                                                   {true, receiver::kRet},
-                                                   {true, receiver::kPause},
-                                                   {true, receiver::kB1},
-                                                   {true, receiver::kB2},
-                                                   {true, receiver::kB3},
-                                                   {true, receiver::kUset},
-                                                   {false, 9},
-                                                   {true, receiver::kUplus},
-                                                   {false, 1},
-                                                   {true, receiver::kUminus},
-                                                   {false, 2},
-                                                   {true, receiver::kEnd}};
+const SampleCell kFunctions[kLineCells] = {{{true, receiver::kGoto}, "GOTO"},
+                                           {{false, 7}},
+                                           {{true, receiver::kCall}, "CALL"},
+                                           {{false, 3}},
+                                           {{true, receiver::kRet}, "RET"},
+                                           {{true, receiver::kPause}, "P"},
+                                           {{true, receiver::kB1}, "B1"},
+                                           {{true, receiver::kB2}, "B2"},
+                                           {{true, receiver::kB3}, "B3"},
+                                           {{true, receiver::kUset}, "Uset"},
+                                           {{false, 9}},
+                                           {{true, receiver::kUplus}, "U+"},
+                                           {{false, 1}},
+                                           {{true, receiver::kUminus}, "U-"},
+                                           {{false, 2}},
+                                           {{true, receiver::kEnd}, "-e-"}};
 
 // Cell c of line n in the sample: numbers in cells 1..15 of lines 0..39,
 // the functions in line 40, end cells everywhere else.
-receiver::Cell sampleCell(std::uint8_t seed, int line, int cell) {
+SampleCell sampleCell(std::uint8_t seed, int line, int cell) {
     if (line < kFunctionLine && cell < kLineCells - 1) {
-        return {false, static_cast<std::uint8_t>(seed + line * 16 + cell)};
+        return {{false, static_cast<std::uint8_t>(seed + line * 16 + cell)}};
     }
     if (line == kFunctionLine) {
-        return kFunctionCells[cell];
+        return kFunctions[cell];
     }
-    return {true, receiver::kEnd};
+    return {{true, receiver::kEnd}, "-e-"};
 }
 
 }  // namespace
@@ -192,7 +198,7 @@ TabData sampleImage(std::uint8_t seed) {
     TabData image = receiver::emptyTable(seed, 2, 9);
     for (int line = 0; line <= kFunctionLine; ++line) {
         for (int cell = 0; cell < kLineCells; ++cell) {
-            receiver::setTableCell(image, line, cell, sampleCell(seed, line, cell));
+            receiver::setTableCell(image, line, cell, sampleCell(seed, line, cell).cell);
         }
     }
     receiver::sealTable(image);
@@ -203,42 +209,9 @@ QStringList sampleGridTexts(std::uint8_t seed) {
     QStringList texts;
     for (int line = 0; line < kTableLines; ++line) {
         for (int cell = 0; cell < kLineCells; ++cell) {
-            const receiver::Cell sample = sampleCell(seed, line, cell);
-            if (!sample.function) {
-                texts << QString::number(sample.value);
-                continue;
-            }
-            switch (sample.value) {
-                case receiver::kEnd:
-                    texts << QStringLiteral("-e-");
-                    break;
-                case receiver::kB1:
-                case receiver::kB2:
-                case receiver::kB3:
-                    texts << QStringLiteral("B%1").arg(sample.value);
-                    break;
-                case receiver::kGoto:
-                    texts << QStringLiteral("GOTO");
-                    break;
-                case receiver::kCall:
-                    texts << QStringLiteral("CALL");
-                    break;
-                case receiver::kRet:
-                    texts << QStringLiteral("RET");
-                    break;
-                case receiver::kPause:
-                    texts << QStringLiteral("P");
-                    break;
-                case receiver::kUset:
-                    texts << QStringLiteral("Uset");
-                    break;
-                case receiver::kUplus:
-                    texts << QStringLiteral("U+");
-                    break;
-                default:
-                    texts << QStringLiteral("U-");
-                    break;
-            }
+            const SampleCell sample = sampleCell(seed, line, cell);
+            texts << (sample.shown ? QString::fromLatin1(sample.shown)
+                                   : QString::number(sample.cell.value));
         }
     }
     return texts;
