@@ -1,4 +1,4 @@
-#include "app/configfileio.h"
+#include "config/configfileio.h"
 
 #include "config/textlines.h"
 
@@ -24,19 +24,30 @@ bool saveConfigurationFile(const std::string& path, const ConfData& conf, const 
     return file.commit();
 }
 
-FileLoadResult loadConfigurationFile(const std::string& path, ConfData& conf, ImageBytes& image) {
-    QFile file(QString::fromLocal8Bit(path.c_str()));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return FileLoadResult::unreadable;
+FileLoadResult loadConfigurationFile(const std::string& path, ConfData& conf, ImageBytes& image,
+                                     FileLoadDetails* details) {
+    FileLoadDetails found;
+    const FileLoadResult result = [&] {
+        QFile file(QString::fromLocal8Bit(path.c_str()));
+        if (!file.open(QIODevice::ReadOnly)) {
+            found.readError = file.errorString().toStdString();
+            return FileLoadResult::unreadable;
+        }
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            found.readError = file.errorString().toStdString();
+            return FileLoadResult::unreadable;
+        }
+        const auto lines =
+            splitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        found.content = loadConfigFile(lines, conf, image);
+        return found.content.error == LoadError::None ? FileLoadResult::loaded
+                                                      : FileLoadResult::rejected;
+    }();
+    if (details != nullptr) {
+        *details = std::move(found);
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return FileLoadResult::unreadable;
-    }
-    const auto lines =
-        splitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    return loadConfigFile(lines, conf, image).error == LoadError::None ? FileLoadResult::loaded
-                                                                       : FileLoadResult::rejected;
+    return result;
 }
 
 }  // namespace tovrix
