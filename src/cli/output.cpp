@@ -1,6 +1,7 @@
 #include "cli/output.h"
 
 #include "link/linktexts.h"
+#include "table/testpanel.h"
 
 #include <QJsonArray>
 
@@ -51,21 +52,11 @@ std::string joined(const std::vector<int>& values) {
     return out;
 }
 
-std::vector<int> testSent(const std::vector<std::string>& testLog) {
-    // "Sende: " and the four field texts.
+// The four bytes of the test frame, read from the fields as the frame is.
+std::vector<int> testSent(const PortJob& job) {
     std::vector<int> sent;
-    if (!testLog.empty()) {
-        std::string rest = testLog.front().substr(std::min<std::size_t>(6, testLog.front().size()));
-        std::size_t start = 0;
-        while (sent.size() < 4 && start < rest.size()) {
-            std::size_t used = 0;
-            try {
-                sent.push_back(std::stoi(rest.substr(start), &used));
-            } catch (const std::exception&) {
-                break;
-            }
-            start += used;
-        }
+    for (const std::string& text : job.testTexts()) {
+        sent.push_back(testFieldValue(text));
     }
     return sent;
 }
@@ -162,7 +153,7 @@ QJsonObject jobJson(Command command, const JobReport& report) {
     }
     if (command == Command::test) {
         QJsonArray sent;
-        for (const int byte : testSent(job.testLog())) {
+        for (const int byte : testSent(job)) {
             sent.append(byte);
         }
         QJsonArray answer;
@@ -190,7 +181,7 @@ std::vector<std::string> jobLines(Command command, const JobReport& report) {
             break;
         case Command::test: {
             const std::vector<int> answer = testAnswer(job.testLog());
-            lines.push_back(port + "sent " + joined(testSent(job.testLog())));
+            lines.push_back(port + "sent " + joined(testSent(job)));
             lines.push_back(answer.empty() ? port + "no answer"
                                            : port + "answer " + joined(answer) + " (" +
                                                  std::to_string(answer.size()) + " bytes, \"" +

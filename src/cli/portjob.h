@@ -86,6 +86,8 @@ class PortJob {
     bool tableRead() const { return tableRead_; }
     const std::vector<std::string>& systemListing() const { return view_.systemListing(); }
     const std::vector<std::string>& testLog() const { return view_.testLog(); }
+    // The test fields' texts the telegram was sent with.
+    const std::array<std::string, 4>& testTexts() const { return data_.testTexts; }
 
   private:
     template <typename Call>
