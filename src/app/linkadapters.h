@@ -1,10 +1,9 @@
 #pragma once
 
 #include "link/linkinterfaces.h"
+#include "link/qtlinktimer.h"
 
 #include <functional>
-
-class QTimer;
 
 namespace tovrix {
 
@@ -25,20 +24,6 @@ class ComLinkPort : public LinkPort {
   private:
     TComPort& port_;
     std::function<int()> selectedPort_;
-};
-
-// One of the window's QTimer objects (Timer1, resettimer), repeating until
-// the transfer code stops it.
-class QtLinkTimer : public LinkTimer {
-  public:
-    explicit QtLinkTimer(QTimer& timer);
-
-    void stop() override;
-    void setInterval(std::chrono::milliseconds interval) override;
-    void start() override;
-
-  private:
-    QTimer& timer_;
 };
 
 // What the transfers show: the window's info line, gauge, buttons, memos,

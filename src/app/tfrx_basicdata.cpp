@@ -4,6 +4,7 @@
 #include "app/widgetkit.h"
 #include "config/maker.h"
 #include "config/numbers.h"
+#include "link/linktexts.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -181,8 +182,7 @@ void TFRX::showdata() {
     // ranges are corrected in the block first, and the tool version stamped.
     normaliseConfigBlock(confdata);
     Version->setText(QString::fromLatin1(maker::kToolVersion));
-    Firmware->setText(QString::number(sysdata[2]) + QLatin1Char('.') +
-                      QString::fromStdString(fillString(2, '0', sysdata[1])));
+    Firmware->setText(QString::fromStdString(firmwareText(sysdata)));
 
     const int port = selectedPort();
     applyPortNumber(port);

@@ -1,7 +1,7 @@
 // The file menu: save and load the configuration file, start a new file.
-#include "app/configfileio.h"
 #include "app/tfrx.h"
 #include "config/beep.h"
+#include "config/configfileio.h"
 #include "dialogs/fask.h"
 
 #include <QAction>

@@ -224,8 +224,7 @@ void TFRX::Restore64K(bool& ok) {
     ok = decoded.checksumOk;
     TestFeld->setText(text(3, decoded.settings.testValue));
     // Choosing the item here is not the user's choice: byte 16 stays.
-    const int row = decoded.settings.rowVariable;
-    Bselect->setCurrentIndex(row == 1 ? 0 : row == 2 ? 1 : 2);
+    Bselect->setCurrentIndex(rowVariableItem(decoded.settings.rowVariable));
     Pause1->setText(text(3, decoded.settings.pauseUnit));
     for (int line = 1; line <= kTableLines; ++line) {
         for (int column = kFirstCellColumn; column <= kLastCellColumn; ++column) {

@@ -107,6 +107,7 @@ ConfigFileLoad loadConfigFile(const std::vector<std::string>& lines, ConfData& c
         return {LoadError::NoChecksumLine};
     }
 
+    ConfigFileLoad result;
     ImageBytes loaded;
     loaded.fill(255);
     for (int k = 0; k < tvx::kTableLines; ++k) {
@@ -117,6 +118,10 @@ ConfigFileLoad loadConfigFile(const std::vector<std::string>& lines, ConfData& c
             const int position = k * tvx::kValuesPerLine + j;
             if (!value) {
                 beep();
+                if (result.badValues++ == 0) {
+                    result.firstBadValueLine = tableStart + k;
+                    result.firstBadValueIndex = j;
+                }
             } else if (position < tvx::kImageBytes) {
                 loaded[position] = static_cast<std::uint8_t>(*value);
             }
@@ -128,6 +133,24 @@ ConfigFileLoad loadConfigFile(const std::vector<std::string>& lines, ConfData& c
 
     std::copy(block.begin(), block.end(), conf.begin());
     image = loaded;
+    return result;
+}
+
+std::string loadErrorText(const ConfigFileLoad& result) {
+    switch (result.error) {
+        case LoadError::BadConfigLine:
+            return "line " + std::to_string(result.line + 1) + " is not a number";
+        case LoadError::NoTableMarker:
+            return "no \"--T--\" line between lines 129 and 1000";
+        case LoadError::NoChecksumLine:
+            return "no \"[CHK]\" line after the table";
+        case LoadError::None:
+            break;
+    }
+    if (result.badValues > 0) {
+        return "line " + std::to_string(result.firstBadValueLine + 1) + ", value " +
+               std::to_string(result.firstBadValueIndex + 1) + " is not a number";
+    }
     return {};
 }
 

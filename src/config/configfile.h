@@ -44,6 +44,12 @@ enum class LoadError {
 struct ConfigFileLoad {
     LoadError error = LoadError::None;
     int line = -1;  // the offending line for BadConfigLine
+    // Table values that did not read as numbers (each left at 255 with a
+    // beep; the file is loaded all the same): how many, and the line and
+    // the place in it (0..23) of the first.
+    int badValues = 0;
+    int firstBadValueLine = -1;
+    int firstBadValueIndex = -1;
 };
 
 // Reads a configuration file's lines into block bytes 0..127 and the image.
@@ -52,5 +58,10 @@ struct ConfigFileLoad {
 // byte 8191 comes from the "[CHK]" line (0 when that is unreadable).
 ConfigFileLoad loadConfigFile(const std::vector<std::string>& lines, ConfData& conf,
                               ImageBytes& image);
+
+// What was wrong with a file, in English words with the line counted from 1
+// ("line 6 is not a number"): the error that rejected it, else the first
+// table value that did not read; empty when there was neither.
+std::string loadErrorText(const ConfigFileLoad& result);
 
 }  // namespace tovrix

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/statusmessages.h"
+
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -74,6 +76,13 @@ class LinkView {
     virtual void Build64K() = 0;
     // Takes the table image over into the grid; true when its checksum is right.
     virtual bool Restore64K() = 0;
+
+    // A named status message has just been put on the info line. The
+    // watchdog's report tells msgtimeout, and msgnoanswer after it when
+    // nothing came; the count it shows is the sequence's state().xferpos.
+    // For a view that needs the verdict rather than its wording (the
+    // command line); the window shows the text and needs nothing more.
+    virtual void statusShown(StatusMessage /*message*/) {}
 };
 
 }  // namespace tovrix

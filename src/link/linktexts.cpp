@@ -39,6 +39,10 @@ std::string systemListingLine(int index, std::uint8_t value) {
     return setString(2, index) + ":  " + fillString(3, '0', value) + "   " + inttobin(value);
 }
 
+std::string firmwareText(const SysData& sysdata) {
+    return std::to_string(sysdata[2]) + "." + fillString(2, '0', sysdata[1]);
+}
+
 std::string testSendLine(const std::array<std::string, 4>& fieldTexts) {
     std::string line = "Sende:";
     for (const std::string& text : fieldTexts) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/transferstate.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -29,6 +31,10 @@ std::string systemListingLine(int index, std::uint8_t value);
 // field texts as they stand, and the heading naming B3.
 std::string testSendLine(const std::array<std::string, 4>& fieldTexts);
 std::string testReceiveHeading(const std::string& b3Text);
+
+// The receiver's firmware version as the window shows it: system byte 2, a
+// point, system byte 1 in two digits ("1.03"; "0.00" before any read).
+std::string firmwareText(const SysData& sysdata);
 
 // Test-log lines of the watchdog's normal end of a test.
 inline constexpr const char* kTestLogDone = "Empfang fertig";

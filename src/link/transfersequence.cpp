@@ -192,6 +192,10 @@ void TransferSequence::Timer1Timer() {
             }
             view_.setInfoText(text);
             view_.setInfoColour(InfoColour::red);
+            view_.statusShown(StatusMessage::msgtimeout);
+            if (state_.xferpos == 0) {
+                view_.statusShown(StatusMessage::msgnoanswer);
+            }
             beep();
         }
         state_.testmode = false;
@@ -558,6 +562,7 @@ void TransferSequence::showPhase(Phase phase) {
 void TransferSequence::showMessage(StatusMessage message, InfoColour colour) {
     view_.setInfoColour(colour);
     view_.setInfoText(statusText(message));
+    view_.statusShown(message);
 }
 
 }  // namespace tovrix

@@ -35,6 +35,18 @@ bool TComPortCore::Open(std::int32_t n) {
         throw EComPortCoreError(invalidPortText(n), PortFailure::NotPresent);
     }
     comNumber_ = n;
+    devicePath_.clear();
+    handle_ = -1;
+    InternalOpen();
+    return true;
+}
+
+bool TComPortCore::OpenPath(const std::string& path) {
+    if (isOpen_) {
+        return false;
+    }
+    comNumber_ = 0;
+    devicePath_ = path;
     handle_ = -1;
     InternalOpen();
     return true;
@@ -48,7 +60,7 @@ void TComPortCore::Close() {
 }
 
 void TComPortCore::InternalOpen() {
-    handle_ = openDevice(comDevicePath(comNumber_), comNumber_);
+    handle_ = openDevice(devicePath_.empty() ? comDevicePath(comNumber_) : devicePath_, comNumber_);
     hungUp_.store(false, std::memory_order_release);
     eventThread_.reset();
     writeThread_.reset();

@@ -36,6 +36,9 @@ class TComPortCore {
 
     // Opens COM n; false when already open. Throws EComPortCoreError.
     bool Open(std::int32_t n);
+    // Opens the device at `path` instead of a COM number (ComNumber() is
+    // then 0, and the error texts name the path); false when already open.
+    bool OpenPath(const std::string& path);
     void Close();
 
     // Copies the block; while open it is applied at once (may throw "Error
@@ -91,6 +94,7 @@ class TComPortCore {
 
     std::atomic<bool> active_{false};
     std::int32_t comNumber_ = 0;
+    std::string devicePath_;  // set by OpenPath; empty when opened by number
     TDcb dcb_{};
     std::uint32_t eventMask_ = kDefaultEventMask;
     int handle_ = -1;

@@ -48,16 +48,28 @@ BusyIndicator setBusyIndicator(BusyIndicator indicator) {
     return std::exchange(installedIndicator(), std::move(indicator));
 }
 
-void TCustomComPort::SetComNumber(std::uint16_t value) {
-    if (value == comNumber_) {
-        return;
-    }
+// The number and the path both name the device: while the port is open a
+// change closes it and opens it again on the new device (both events fire);
+// otherwise the value is only stored.
+void TCustomComPort::ChangeDevice(const std::function<void()>& store) {
     if (IsOpen()) {
         Close();
-        comNumber_ = value;
+        store();
         Open();
     } else {
-        comNumber_ = value;
+        store();
+    }
+}
+
+void TCustomComPort::SetComNumber(std::uint16_t value) {
+    if (value != comNumber_) {
+        ChangeDevice([&] { comNumber_ = value; });
+    }
+}
+
+void TCustomComPort::SetDevicePath(const std::string& value) {
+    if (value != devicePath_) {
+        ChangeDevice([&] { devicePath_ = value; });
     }
 }
 
@@ -67,7 +79,11 @@ bool TCustomComPort::ShowConfigDialog() {
 
 void TCustomComPort::OpenDevice() {
     const BusyScope busy;
-    Core().Open(comNumber_);
+    if (devicePath_.empty()) {
+        Core().Open(comNumber_);
+    } else {
+        Core().OpenPath(devicePath_);
+    }
 }
 
 }  // namespace tovrix

@@ -10,8 +10,10 @@ namespace {
 // The kernel's internal "no such ioctl" code leaks to user space from some drivers.
 constexpr int kNoIoctlCommand = 515;
 
-std::string cantOpenText(int comNumber) {
-    return "Can't open device COM" + std::to_string(comNumber);
+// COM 0 is no port the user can choose: it stands for a port named by its
+// device path, and the text names that path.
+std::string cantOpenText(int comNumber, const std::string& device) {
+    return "Can't open device " + (comNumber == 0 ? device : "COM" + std::to_string(comNumber));
 }
 }  // namespace
 
@@ -63,8 +65,9 @@ std::string invalidPortText(int comNumber) {
 
 EComPortCoreError openError(int error, int comNumber, const std::string& device) {
     const PortFailure cause = openFailureCause(error);
-    const std::string text =
-        cause == PortFailure::NotPresent ? invalidPortText(comNumber) : cantOpenText(comNumber);
+    const std::string text = cause == PortFailure::NotPresent && comNumber != 0
+                                 ? invalidPortText(comNumber)
+                                 : cantOpenText(comNumber, device);
     std::string group;
     if (cause == PortFailure::NoPermission && !device.empty()) {
         group = deviceGroup(device);
@@ -73,7 +76,8 @@ EComPortCoreError openError(int error, int comNumber, const std::string& device)
 }
 
 EComPortCoreError notSerialError(int comNumber, const std::string& device) {
-    return EComPortCoreError(cantOpenText(comNumber), PortFailure::NotSerial, ENOTTY, device);
+    return EComPortCoreError(cantOpenText(comNumber, device), PortFailure::NotSerial, ENOTTY,
+                             device);
 }
 
 std::string portFailureText(PortFailure cause) {

@@ -25,11 +25,13 @@ PortFailure openFailureCause(int error);
 // The exception an open of `device` (COM comNumber) that failed with errno
 // `error` raises: "Invalid port number (COM%d)" when the device does not
 // exist, else "Can't open device COM%d"; the cause, the errno, the device and
-// (for a permission failure) the device's group travel with it.
+// (for a permission failure) the device's group travel with it. A port named
+// by its device path rather than a number has comNumber 0: the text is then
+// "Can't open device <path>" whatever the cause.
 EComPortCoreError openError(int error, int comNumber, const std::string& device = {});
 
 // The same for a device that opened but is no terminal: "Can't open device
-// COM%d" with the cause NotSerial.
+// COM%d" (or the path, for comNumber 0) with the cause NotSerial.
 EComPortCoreError notSerialError(int comNumber, const std::string& device);
 
 // "Invalid port number (COM%d)".

@@ -13,7 +13,8 @@ namespace tovrix {
 // a controlling terminal, closed on exec, with an exclusive flock (a second
 // open, even by root, fails) and the terminal's exclusive mode. Anything that
 // is not a terminal device is refused. Throws EComPortCoreError ("Invalid
-// port number (COM%d)" or "Can't open device COM%d") carrying the cause.
+// port number (COM%d)" or "Can't open device COM%d") carrying the cause;
+// comNumber 0 is a port named by its path, whose texts name the path.
 int openDevice(const std::string& path, int comNumber);
 
 // Gives the device up without ever waiting for a stuck line: the exclusive

@@ -50,4 +50,17 @@ DecodedImage decodeImage(const TabData& data) {
     return decoded;
 }
 
+int rowVariableItem(std::uint8_t code) {
+    return code == 1 ? 0 : code == 2 ? 1 : 2;
+}
+
+TabData rebuildImage(const TabData& data) {
+    // The grid shows every cell with its value and reads number cells back
+    // from that text unchanged, so the decoded cells are what it holds.
+    DecodedImage decoded = decodeImage(data);
+    decoded.settings.rowVariable =
+        static_cast<std::uint8_t>(rowVariableItem(decoded.settings.rowVariable) + 1);
+    return encodeImage(decoded.cells, decoded.settings);
+}
+
 }  // namespace tovrix

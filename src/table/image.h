@@ -55,4 +55,14 @@ struct DecodedImage {
 // not looked at; the cells are taken over even when the checksum is wrong.
 DecodedImage decodeImage(const TabData& data);
 
+// The row-variable selector's item for an image's row-variable byte: 1
+// selects item 0 (B1), 2 item 1 (B2), any other value item 2 (B3).
+int rowVariableItem(std::uint8_t code);
+
+// The image the table page builds from an image it has taken over: the same
+// cells, test value and pause unit, with markers, zero bytes and filler
+// written anew, the row variable one of 1..3 and a fresh checksum. This is
+// what the window programs or saves after a table read or a file load.
+TabData rebuildImage(const TabData& data);
+
 }  // namespace tovrix

@@ -1,9 +1,9 @@
 // The file menu of the real main window: save, load and new file, with the
 // messages, colours and beeps the window shows. The file layout and the
 // loader's rules are tested without a window in tests/config.
-#include "app/configfileio.h"
 #include "app/tfrx.h"
 #include "common/beep_counter.h"
+#include "config/configfileio.h"
 #include "config/textlines.h"
 #include "dialogs/fask.h"
 #include "link/statusmessages.h"

@@ -140,8 +140,12 @@ TEST(ConfigFileLoader, TableValuesFollowTheNumberSyntaxWithOneBeepPerBadValue) {
     c.setTableValue(1, 0, "a12");
     c.setTableValue(341, 20, "zzz");  // beyond the image: converted, never stored
     test::BeepCounter beeps;
-    ASSERT_EQ(c.load().error, LoadError::None);
+    const ConfigFileLoad result = c.load();
+    ASSERT_EQ(result.error, LoadError::None);
     EXPECT_EQ(beeps.count(), 3);
+    // The file loads; the first bad value is named for whoever must refuse it.
+    EXPECT_EQ(result.badValues, 3);
+    EXPECT_EQ(loadErrorText(result), "line 272, value 8 is not a number");
     EXPECT_EQ(c.image[5], 12);
     EXPECT_EQ(c.image[6], 31);
     EXPECT_EQ(c.image[7], 255);

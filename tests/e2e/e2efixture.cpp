@@ -1,6 +1,6 @@
 #include "e2efixture.h"
 
-#include "app/configfileio.h"
+#include "config/configfileio.h"
 #include "link/statusmessages.h"
 #include "receiver/receivermemory.h"
 #include "serial/portnames.h"

@@ -109,7 +109,8 @@ class FakeView : public LinkView {
     std::vector<std::string> sysmemo;
     std::vector<std::string> testLog{"Testfenster"};
     std::array<std::string, 4> testFields{"  0", "  0", "  0", "  0"};
-    TabData grid{};  // the image Build64K produces
+    TabData grid{};                       // the image Build64K produces
+    std::vector<StatusMessage> statuses;  // as statusShown told them
     int showdataCalls = 0;
     int buildCalls = 0;
     int restoreCalls = 0;
@@ -156,6 +157,7 @@ class FakeView : public LinkView {
         ++restoreCalls;
         return imageChecksum(tabdata_) == tabdata_[image::kChecksum];
     }
+    void statusShown(StatusMessage message) override { statuses.push_back(message); }
 
   private:
     TabData& tabdata_;

@@ -507,3 +507,58 @@ TEST_F(Link, TransferStartedDuringAResetIsNotCutOffByIt) {
 
 }  // namespace
 }  // namespace tovrix::test
+
+namespace tovrix::test {
+namespace {
+
+// A view that does not read the info line is told each verdict by name, the
+// watchdog's report included, in the order the window shows them.
+struct VerdictCase {
+    const char* name;
+    std::function<void(LinkHarness&)> run;
+    std::vector<StatusMessage> expected;
+};
+
+class Verdicts : public testing::TestWithParam<VerdictCase> {};
+
+TEST_P(Verdicts, AreToldInTheOrderShown) {
+    LinkHarness h;
+    h.receiver.conf = sampleConfig();
+    h.receiver.image = sampleImage(5);
+    GetParam().run(h);
+    h.runToEnd();
+    EXPECT_EQ(h.view.statuses, GetParam().expected);
+}
+
+using SM = StatusMessage;
+INSTANTIATE_TEST_SUITE_P(
+    Link, Verdicts,
+    testing::Values(
+        VerdictCase{"read", [](LinkHarness& h) { h.seq.LeseButtonClick(); }, {SM::msgconfreadok}},
+        VerdictCase{"programming",
+                    [](LinkHarness& h) {
+                        resetConfigBlock(h.confdata);
+                        h.seq.ProgButtonClick();
+                    },
+                    {SM::msgconfwritten, SM::msgverifyok}},
+        VerdictCase{"refused chunk",
+                    [](LinkHarness& h) {
+                        h.receiver.nakChunkAt = 16;
+                        h.seq.Butwrite64Click();
+                    },
+                    {SM::msgtabnak, SM::msgtimeout}},
+        VerdictCase{"silence",
+                    [](LinkHarness& h) {
+                        h.receiver.answersBeforeSilence = 0;
+                        h.seq.Butread64Click();
+                    },
+                    {SM::msgtimeout, SM::msgnoanswer}},
+        VerdictCase{"test telegram", [](LinkHarness& h) { h.seq.BTeststringClick(); }, {}}),
+    [](const testing::TestParamInfo<VerdictCase>& info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        return name;
+    });
+
+}  // namespace
+}  // namespace tovrix::test

@@ -62,6 +62,10 @@ TempDir::~TempDir() {
 }
 
 ReceiverProcess::ReceiverProcess(const std::vector<std::string>& args,
+                                 const std::string& configHome)
+    : ReceiverProcess(TOVRIX_RECEIVER_PATH, args, configHome) {}
+
+ReceiverProcess::ReceiverProcess(const std::string& program, const std::vector<std::string>& args,
                                  const std::string& configHome) {
     int outPipe[2];
     int errPipe[2];
@@ -86,7 +90,7 @@ ReceiverProcess::ReceiverProcess(const std::vector<std::string>& args,
         envp.push_back(e.data());
     envp.push_back(nullptr);
 
-    std::vector<std::string> argvText{TOVRIX_RECEIVER_PATH};
+    std::vector<std::string> argvText{program};
     argvText.insert(argvText.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : argvText)
@@ -168,6 +172,11 @@ std::optional<int> ReceiverProcess::stop(int signal, milliseconds timeout) {
 std::string ReceiverProcess::errorOutput() {
     drain(err_, errText_);
     return errText_;
+}
+
+std::string ReceiverProcess::standardOutput() {
+    drain(out_, outText_);
+    return outText_;
 }
 
 RawPort::RawPort(const std::string& path) {

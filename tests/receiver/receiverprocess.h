@@ -32,6 +32,9 @@ class TempDir {
 class ReceiverProcess {
   public:
     ReceiverProcess(const std::vector<std::string>& args, const std::string& configHome);
+    // Any other program the same way (the command-line programmer).
+    ReceiverProcess(const std::string& program, const std::vector<std::string>& args,
+                    const std::string& configHome);
     ~ReceiverProcess();
     ReceiverProcess(const ReceiverProcess&) = delete;
     ReceiverProcess& operator=(const ReceiverProcess&) = delete;
@@ -50,6 +53,8 @@ class ReceiverProcess {
     std::optional<int> stop(int signal, milliseconds timeout = milliseconds(5000));
     // What the program wrote to its error output (complete once it ended).
     std::string errorOutput();
+    // What it wrote to its standard output after the ready line, if any.
+    std::string standardOutput();
 
   private:
     pid_t pid_ = -1;

@@ -86,7 +86,7 @@ TEST(ReceiverState, RejectedFileChangesNothing) {
     const ReceiverState before = state;
     const ConfigFileLoad result = loadStateFile(lines, state);
     EXPECT_EQ(result.error, LoadError::BadConfigLine);
-    EXPECT_EQ(describeLoadError(result), "line 6 is not a number");
+    EXPECT_EQ(loadErrorText(result), "line 6 is not a number");
     EXPECT_EQ(state.conf, before.conf);
     EXPECT_EQ(state.image, before.image);
 }

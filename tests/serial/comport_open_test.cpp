@@ -120,6 +120,45 @@ TEST(ComPortOpen, TheCauseOfAFailureTravelsWithIt) {
     EXPECT_EQ(busy.device, pty.slavePath());
 }
 
+TEST(ComPortOpen, ADevicePathIsOpenedInsteadOfTheNumberAndNamedInItsErrors) {
+    PtyPair pty;
+    TComPort port("RS232");
+    port.SetComNumber(7);
+    test::linkComTo(7, "/nonexistent/tovrix-tty");
+    port.SetDevicePath(pty.slavePath());
+    port.Open();
+    ASSERT_TRUE(port.IsOpen());
+    port.WriteByte(0x42);
+    EXPECT_EQ(pty.readMaster(1, 2000), std::vector<std::uint8_t>{0x42});
+
+    // Failures name the path whatever their cause; the cause travels beside.
+    const std::string file = ::testing::TempDir() + "/tovrix-plain-file";
+    std::ofstream(file) << "x";
+    TComPort other("other");
+    const struct {
+        std::string path;
+        PortFailure cause;
+    } cases[] = {{"/nonexistent/tovrix-tty", PortFailure::NotPresent},
+                 {file, PortFailure::NotSerial},
+                 {pty.slavePath(), PortFailure::InUse}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        other.SetDevicePath(c.path);
+        const OpenFailure failure = openFailure(other);
+        EXPECT_EQ(failure.text, "Can't open device " + c.path);
+        EXPECT_EQ(failure.cause, c.cause);
+        EXPECT_EQ(failure.device, c.path);
+    }
+
+    // Clearing the path while open moves the port back to its number.
+    PtyPair seven;
+    seven.linkAs(7);
+    port.SetDevicePath({});
+    ASSERT_TRUE(port.IsOpen());
+    port.WriteByte(0x43);
+    EXPECT_EQ(seven.readMaster(1, 2000), std::vector<std::uint8_t>{0x43});
+}
+
 TEST(ComPortOpen, ADeviceInUseCannotBeOpenedUntilItIsFreed) {
     PtyPair pty;
     pty.linkAs(1);

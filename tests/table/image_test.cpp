@@ -115,19 +115,22 @@ TEST(TableImage, RebuildAfterDecodeReproducesRecordsAndTrailer) {
         TabData data;
         for (auto& b : data)
             b = static_cast<std::uint8_t>(random());
-        const DecodedImage decoded = decodeImage(data);
-        TableSettings settings = decoded.settings;
-        settings.rowVariable = 2;
-        const TabData rebuilt = encodeImage(decoded.cells, settings);
+        // Row variable codes 0..4: only 1 and 2 survive, the rest select B3.
+        data[8161] = static_cast<std::uint8_t>(round % 5);
+        const TabData rebuilt = rebuildImage(data);
         for (int n = 0; n < kTableLines; ++n) {
+            EXPECT_EQ(rebuilt[24 * n], isEndCell(decodeImage(data).cells[n][0]) ? 0 : 1);
             for (int i = 3; i <= 20; ++i) {
                 ASSERT_EQ(rebuilt[24 * n + i], data[24 * n + i]) << n << ':' << i;
             }
         }
         EXPECT_EQ(rebuilt[8160], data[8160]);
         EXPECT_EQ(rebuilt[8162], data[8162]);
-        EXPECT_EQ(rebuilt[8161], 2);
+        EXPECT_EQ(rebuilt[8161], round % 5 == 1 ? 1 : round % 5 == 2 ? 2 : 3);
+        EXPECT_EQ(rowVariableItem(data[8161]) + 1, rebuilt[8161]);
+        EXPECT_EQ(rebuilt[7000], 255);
         EXPECT_EQ(rebuilt[8191], imageChecksum(rebuilt));
+        EXPECT_EQ(rebuildImage(rebuilt), rebuilt);
     }
 }
 

@@ -129,18 +129,4 @@ ConfigFileLoad loadStateFile(const std::vector<std::string>& lines, ReceiverStat
     return result;
 }
 
-std::string describeLoadError(const ConfigFileLoad& result) {
-    switch (result.error) {
-        case LoadError::None:
-            return "no error";
-        case LoadError::BadConfigLine:
-            return "line " + std::to_string(result.line + 1) + " is not a number";
-        case LoadError::NoTableMarker:
-            return "no \"--T--\" line between lines 129 and 1000";
-        case LoadError::NoChecksumLine:
-            return "no \"[CHK]\" line after the table";
-    }
-    return "unknown error";
-}
-
 }  // namespace tovrix::receiver

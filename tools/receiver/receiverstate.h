@@ -48,7 +48,4 @@ std::vector<std::string> stateFileLines(const ReceiverState& state, int comNumbe
 // data stay. A rejected file changes nothing.
 ConfigFileLoad loadStateFile(const std::vector<std::string>& lines, ReceiverState& state);
 
-// Why a state file was refused, in words.
-std::string describeLoadError(const ConfigFileLoad& result);
-
 }  // namespace tovrix::receiver

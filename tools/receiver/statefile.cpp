@@ -33,7 +33,7 @@ std::string loadOrCreateStateFile(const std::string& path, int comNumber, Receiv
     }
     const ConfigFileLoad result = loadStateFile(splitLines(text), state);
     if (result.error != LoadError::None) {
-        return path + " is not a usable configuration file: " + describeLoadError(result);
+        return path + " is not a usable configuration file: " + loadErrorText(result);
     }
     return {};
 }

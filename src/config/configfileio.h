@@ -20,7 +20,16 @@ enum class FileLoadResult {
     rejected,    // the file's content was refused; nothing changed
 };
 
-// Reads a configuration file into block bytes 0..127 and the image.
-FileLoadResult loadConfigurationFile(const std::string& path, ConfData& conf, ImageBytes& image);
+// Why a load came out as it did: the system's reason for an unreadable
+// file, the reader's findings for a read one.
+struct FileLoadDetails {
+    std::string readError;
+    ConfigFileLoad content;
+};
+
+// Reads a configuration file into block bytes 0..127 and the image; with
+// details, says why.
+FileLoadResult loadConfigurationFile(const std::string& path, ConfData& conf, ImageBytes& image,
+                                     FileLoadDetails* details = nullptr);
 
 }  // namespace tovrix

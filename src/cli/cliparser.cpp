@@ -1,0 +1,286 @@
+#include "cli/cliparser.h"
+
+#include "config/maker.h"
+#include "config/numbers.h"
+#include "table/testpanel.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+#include <array>
+#include <optional>
+
+namespace tovrix::cli {
+
+namespace {
+
+// Every option the program knows. The per-command ones (--config, --table,
+// --no-verify) are checked against the command after parsing.
+struct OptionEntry {
+    const char* id;
+    QStringList names;
+    QString valueName;  // empty: a switch
+};
+
+const std::array<OptionEntry, 8>& optionTable() {
+    static const std::array<OptionEntry, 8> table{{
+        {"port", {QStringLiteral("p"), QStringLiteral("port")}, QStringLiteral("PORT")},
+        {"quiet", {QStringLiteral("q"), QStringLiteral("quiet")}, {}},
+        {"json", {QStringLiteral("json")}, {}},
+        {"help", {QStringLiteral("h"), QStringLiteral("help")}, {}},
+        {"version", {QStringLiteral("version")}, {}},
+        {"config", {QStringLiteral("config")}, {}},
+        {"table", {QStringLiteral("table")}, {}},
+        {"no-verify", {QStringLiteral("no-verify")}, {}},
+    }};
+    return table;
+}
+
+QString optionName(const char* id) {
+    return QString::fromLatin1(id);
+}
+
+struct CommandEntry {
+    Command command;
+    const char* name;
+    int minArgs;
+    int maxArgs;
+    const char* synopsis;  // for usage errors
+};
+
+constexpr std::array<CommandEntry, 8> kCommands{{
+    {Command::ports, "ports", 0, 0, "ports"},
+    {Command::info, "info", 0, 0, "info"},
+    {Command::read, "read", 1, 1, "read FILE [--config|--table]"},
+    {Command::write, "write", 1, 1, "write FILE [--config|--table] [--no-verify]"},
+    {Command::verify, "verify", 1, 1, "verify FILE [--config|--table]"},
+    {Command::test, "test", 3, 4, "test B1 B2 B3 [B4]"},
+    {Command::reset, "reset", 0, 0, "reset"},
+    {Command::diff, "diff", 2, 2, "diff A.tvx B.tvx"},
+}};
+
+const CommandEntry* findCommand(const QString& name) {
+    for (const CommandEntry& entry : kCommands) {
+        if (name == QLatin1String(entry.name)) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+ParseResult usage(std::string error) {
+    ParseResult result;
+    result.kind = ParseResult::Kind::usageError;
+    result.error = std::move(error);
+    return result;
+}
+
+// A test byte in the tool's number syntax, 0..255, as the test field shows
+// it once left.
+std::optional<std::string> testByteText(const QString& text) {
+    const std::optional<std::int64_t> value = parseNumber64(text.toStdString());
+    if (!value || *value < 0 || *value > 255) {
+        return std::nullopt;
+    }
+    return setString(3, *value);
+}
+
+}  // namespace
+
+const char* commandName(Command command) {
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.command == command) {
+            return entry.name;
+        }
+    }
+    return "";
+}
+
+bool usesPorts(Command command) {
+    return command != Command::ports && command != Command::diff;
+}
+
+ParseResult parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    for (const OptionEntry& entry : optionTable()) {
+        QCommandLineOption option(entry.names);
+        option.setValueName(entry.valueName);
+        parser.addOption(option);
+    }
+    if (!parser.parse(arguments)) {
+        return usage(parser.errorText().toStdString());
+    }
+    if (parser.isSet(optionName("help"))) {
+        ParseResult result;
+        result.kind = ParseResult::Kind::help;
+        return result;
+    }
+    if (parser.isSet(optionName("version"))) {
+        ParseResult result;
+        result.kind = ParseResult::Kind::version;
+        return result;
+    }
+
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
+        return usage("no command given");
+    }
+    const CommandEntry* entry = findCommand(positional.takeFirst());
+    if (entry == nullptr) {
+        return usage("unknown command '" + parser.positionalArguments().first().toStdString() +
+                     "'");
+    }
+    if (positional.size() < entry->minArgs || positional.size() > entry->maxArgs) {
+        return usage(std::string("usage: tovrix-cli [options] ") + entry->synopsis);
+    }
+
+    Request request;
+    request.command = entry->command;
+    request.quiet = parser.isSet(optionName("quiet"));
+    request.json = parser.isSet(optionName("json"));
+
+    const bool takesParts = request.command == Command::read || request.command == Command::write ||
+                            request.command == Command::verify;
+    const bool onlyConfig = parser.isSet(optionName("config"));
+    const bool onlyTable = parser.isSet(optionName("table"));
+    if ((onlyConfig || onlyTable) && !takesParts) {
+        return usage(std::string("--config and --table go with read, write and verify, not ") +
+                     entry->name);
+    }
+    if (onlyConfig && onlyTable) {
+        return usage("--config and --table exclude each other; without either, both are used");
+    }
+    request.config = !onlyTable;
+    request.table = !onlyConfig;
+    if (parser.isSet(optionName("no-verify"))) {
+        if (request.command != Command::write) {
+            return usage(std::string("--no-verify goes with write, not ") + entry->name);
+        }
+        if (!request.table) {
+            return usage(
+                "--no-verify concerns the table; the configuration is always verified by "
+                "its read-back");
+        }
+        request.verifyTable = false;
+    }
+
+    const QStringList portValues = parser.values(optionName("port"));
+    if (!usesPorts(request.command)) {
+        if (!portValues.isEmpty()) {
+            return usage(std::string(entry->name) + " uses no port; leave out -p");
+        }
+    } else {
+        for (const QString& value : portValues) {
+            std::string error;
+            std::optional<PortSpec> port = parsePortSpec(value.toStdString(), error);
+            if (!port) {
+                return usage(error);
+            }
+            request.ports.push_back(*port);
+        }
+        if (request.ports.empty()) {
+            std::string error;
+            request.ports.push_back(*parsePortSpec("COM1", error));
+        }
+        if (const std::string repeated = repeatedPort(request.ports); !repeated.empty()) {
+            return usage("port " + repeated + " is given twice");
+        }
+    }
+
+    switch (request.command) {
+        case Command::read:
+        case Command::write:
+        case Command::verify:
+            request.file = positional[0].toStdString();
+            break;
+        case Command::diff:
+            request.file = positional[0].toStdString();
+            request.secondFile = positional[1].toStdString();
+            break;
+        case Command::test:
+            for (int i = 0; i < positional.size(); ++i) {
+                const std::optional<std::string> text = testByteText(positional[i]);
+                if (!text) {
+                    return usage("B" + std::to_string(i + 1) + " '" + positional[i].toStdString() +
+                                 "' is not a number from 0 to 255");
+                }
+                request.testTexts[static_cast<std::size_t>(i)] = *text;
+            }
+            if (positional.size() == 3) {
+                // As in the window: B4 is the sum of B1..B3 unless given.
+                request.testTexts[3] = setString(
+                    3,
+                    testChecksum(request.testTexts[0], request.testTexts[1], request.testTexts[2]));
+            }
+            break;
+        default:
+            break;
+    }
+    ParseResult result;
+    result.kind = ParseResult::Kind::run;
+    result.request = std::move(request);
+    return result;
+}
+
+std::string helpText() {
+    return R"(Usage: tovrix-cli [options] COMMAND [ARGS]
+Reads, programs and verifies radio receivers on serial ports, one or many at
+once, with the same code as the configuration tool's window.
+
+Options:
+  -p, --port PORT     COM1..COM4 (resolved as the window does) or a device
+                      path; repeat for several receivers (default COM1)
+  -q, --quiet         no progress, only errors
+      --json          one JSON object per port on stdout (result, figures,
+                      firmware, first differences)
+  -h, --help          show this help
+      --version       show the version
+
+Commands:
+  ports                         list the serial devices (the port catalogue:
+                                path, by-id name, vendor, model, serial,
+                                driver, access, COM n)
+  info                          read the receiver's system data; print
+                                firmware and the system bytes
+  read FILE [--config|--table]  read configuration and/or table (default
+                                both) and save FILE as a .tvx file; parts not
+                                read are those of a new file
+  write FILE [--config|--table] [--no-verify]
+                                program from FILE (default both). The
+                                configuration is verified by its read-back as
+                                in the window; the table is verified by
+                                reading it back and comparing, unless
+                                --no-verify
+  verify FILE [--config|--table]
+                                read and compare with FILE; report the first
+                                differing byte positions
+  test B1 B2 B3 [B4]            send the radio test telegram, print the
+                                answers (B4 defaults to the sum as in the
+                                window)
+  reset                         reset the receiver
+  diff A.tvx B.tvx              compare two files offline (configuration
+                                fields by name, table cells by line and
+                                column)
+
+With several ports every command runs on all of them at the same time; read
+saves one file per port, FILE with "-" and the port before the extension
+(out.tvx gives out-COM1.tvx; the slashes of a device path become "_").
+
+Exit status:
+  0  success
+  1  the receiver's data differs, or it reported an error (checksum, refused
+     chunk, failed verify)
+  2  bad usage, or a file that cannot be read or is invalid (nothing is sent
+     to any port)
+  3  a port that cannot be opened (the reason is printed)
+  4  communication failed (no answer, unplugged, interrupted)
+With several ports, the highest status of any port.
+)";
+}
+
+std::string versionText() {
+    return std::string("tovrix-cli ") + maker::kToolVersion + "\n";
+}
+
+}  // namespace tovrix::cli

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "cli/comparison.h"
+#include "cli/portjob.h"
+#include "cli/request.h"
+
+#include <QJsonObject>
+
+#include <string>
+#include <vector>
+
+namespace tovrix::cli {
+
+// Rows as columns aligned on the widest cell, the first row a heading;
+// every line ends with a newline. The last column is not padded.
+std::string formatColumns(const std::vector<std::vector<std::string>>& rows);
+
+// What a job's run produced besides its verdict, for the outputs.
+struct JobReport {
+    const PortJob* job = nullptr;
+    std::string savedFile;  // read: the file written
+};
+
+// One JSON object for a port: command, port, device, status, result,
+// message, seconds, the transfers with their figures and wire time, the
+// firmware when the system data were read, the first differences, and the
+// command's own data (the saved file, the system bytes, the test answer).
+QJsonObject jobJson(Command command, const JobReport& report);
+
+// The lines a person reads on standard output for a port that did well
+// (the data of info and test, the file read saves).
+std::vector<std::string> jobLines(Command command, const JobReport& report);
+
+// The table after several ports: port, device, result, status, time, details.
+std::string summaryTable(const std::vector<JobReport>& reports);
+
+// Seconds the bytes of a transfer take on the wire at 19200 baud, 8N1.
+double wireSeconds(const TransferFigure& figure);
+
+// The answer bytes of a test telegram (the log after its two headings).
+std::vector<int> testAnswer(const std::vector<std::string>& testLog);
+
+// The differences of two files as a JSON object and as lines.
+QJsonObject diffJson(const std::string& first, const std::string& second,
+                     const std::vector<FileDifference>& differences);
+std::vector<std::string> diffLines(const std::vector<FileDifference>& differences);
+
+}  // namespace tovrix::cli
