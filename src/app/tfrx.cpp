@@ -1,11 +1,12 @@
 #include "app/tfrx.h"
 
-#include "app/settingsfile.h"
 #include "app/linkadapters.h"
+#include "app/settingsfile.h"
 #include "app/startupreport.h"
 #include "app/widgetkit.h"
 #include "dialogs/helpform.h"
 #include "link/transfersequence.h"
+#include "ports/portmonitor.h"
 #include "serial/exceptiondisplay.h"
 
 #include <QCloseEvent>
@@ -67,6 +68,7 @@ TFRX::TFRX(QWidget* parent) : QMainWindow(parent) {
     // The menu reports its first change while the window is built; the port
     // probe runs before the creation step.
     MainMenu1Change();
+    watchPorts();
     FormCreate();
 }
 

@@ -2,6 +2,7 @@
 
 #include "config/confblock.h"
 #include "link/statusmessages.h"
+#include "ports/portinfo.h"
 #include "serial/comport.h"
 #include "table/cells.h"
 #include "table/image.h"
@@ -15,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -39,11 +41,13 @@ namespace tovrix {
 class ComLinkPort;
 class GridDelegate;
 class NumericEdit;
+class PortMonitor;
 class QtLinkTimer;
 class TransferSequence;
 class WindowLinkView;
 class TFask;
 class Thelpform;
+class TSchnittstellen;
 
 // The main window: two pages (basic settings and output table), the menus,
 // the info line and the status bar, plus the service controls of the radio
@@ -92,6 +96,16 @@ class TFRX : public QMainWindow {
     void COM31Click();
     void COM41Click();
     void MainMenu1Change();
+
+    // ---- serial devices -------------------------------------------------------
+    // The port dialog, made at its first showing.
+    void MSchnittstellenClick();
+    TSchnittstellen* Schnittstellen = nullptr;
+    // Devices came or went, or a COM link changed: probe the ports again,
+    // list the devices again and let the COM items show what they stand for.
+    void portsChanged();
+    // The serial devices present, as last listed.
+    const std::vector<SerialPortInfo>& ports() const { return ports_; }
 
     // Info line: text and verdict colour (black for progress and success,
     // red for failure).
@@ -231,6 +245,8 @@ class TFRX : public QMainWindow {
     QAction* COM31 = nullptr;
     QAction* COM41 = nullptr;
     QActionGroup* COMGroup = nullptr;
+    QAction* N7 = nullptr;
+    QAction* MSchnittstellen = nullptr;
     QAction* N2 = nullptr;
     QAction* Mhilfe = nullptr;
     QAction* nix1 = nullptr;
@@ -307,6 +323,13 @@ class TFRX : public QMainWindow {
     void applyPortNumber(int n);
     bool probePort(int n);
     QAction* portAction(int n) const;
+    // Starts listening to udev and lists the devices for the first time.
+    void watchPorts();
+    void listPorts();
+    void showPortItems();
+    // The selected COM item is never greyed out, so the user can always
+    // come back to it; the port panel's tooltip names its device.
+    void markSelectedPort(int n);
 
     void commitByte(NumericEdit* edit, int index, int minimum, int maximum);
     void commitWord(NumericEdit* edit, int highIndex);
@@ -320,6 +343,11 @@ class TFRX : public QMainWindow {
     // opened: typing classifies as it goes, and Escape must undo that.
     std::array<TabCell, 2> editSnapshot_{};
     bool probing_ = false;
+    // A probe asked for while a transfer ran; it runs at the next look at
+    // the Kommunikation menu or the next change of the devices.
+    bool probePending_ = false;
+    std::unique_ptr<PortMonitor> portMonitor_;
+    std::vector<SerialPortInfo> ports_;
 
     ErrorDisplay errorDisplay_;
     FileDialogRunner fileDialogRunner_;

@@ -24,6 +24,14 @@ std::string devPath(const std::string& node) {
     return "/dev/" + node;
 }
 
+// Lets the client's own descriptor carry out the request.
+gboolean executeOnClient(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer) {
+    gint error = 0;
+    const gint result = umockdev_ioctl_client_execute(client, &error, nullptr);
+    umockdev_ioctl_client_complete(client, result, error);
+    return TRUE;
+}
+
 }  // namespace
 
 void runUnderUmockdev(char** argv) {
@@ -42,10 +50,25 @@ void runUnderUmockdev(char** argv) {
     std::exit(1);
 }
 
-FakeDevices::FakeDevices() : bed_(umockdev_testbed_new()) {}
+FakeDevices::FakeDevices() : bed_(umockdev_testbed_new()), passThrough_(umockdev_ioctl_base_new()) {
+    g_signal_connect(passThrough_, "handle-ioctl", G_CALLBACK(executeOnClient), nullptr);
+}
 
 FakeDevices::~FakeDevices() {
     g_object_unref(bed_);
+    g_object_unref(passThrough_);
+}
+
+void FakeDevices::passControls(const std::string& syspath, std::vector<std::string> paths) {
+    for (const std::string& path : paths) {
+        GError* error = nullptr;
+        if (!umockdev_testbed_attach_ioctl(bed_, path.c_str(), passThrough_, &error)) {
+            const std::string message = error != nullptr ? error->message : "unknown error";
+            g_clear_error(&error);
+            throw std::runtime_error("cannot pass the controls of " + path + ": " + message);
+        }
+    }
+    controlledPaths_[syspath] = std::move(paths);
 }
 
 std::string FakeDevices::root() const {
@@ -85,7 +108,9 @@ std::string FakeDevices::addUsb(const std::string& node, const std::string& usbP
     text += "P: " + tty + "\nN: " + node + "\nS: serial/by-id/" + byId + "\nE: SUBSYSTEM=tty\n" +
             "E: DEVNAME=" + devPath(node) + "\nE: DEVLINKS=/dev/serial/by-id/" + byId + "\n" +
             ttyLines + "\n";
-    return add(text, tty);
+    const std::string syspath = add(text, tty);
+    passControls(syspath, {devPath(node), "/dev/serial/by-id/" + byId});
+    return syspath;
 }
 
 std::string FakeDevices::addFtdi(const std::string& node, const std::string& serial,
@@ -125,14 +150,16 @@ std::string FakeDevices::addUart(int index) {
     const std::string controller = pnp + "/" + pnp.substr(pnp.rfind('/') + 1) + ":0";
     const std::string port = controller + "/" + controller.substr(controller.rfind('/') + 1) + ".0";
     const std::string tty = port + "/tty/" + name;
-    return add("P: " + pnp + "\nE: SUBSYSTEM=pnp\nL: driver=../../../bus/pnp/drivers/serial\n\n" +
-                   "P: " + controller + "\nE: SUBSYSTEM=serial-base\n" +
-                   "L: driver=../../../../bus/serial-base/drivers/ctrl\n\n" + "P: " + port +
-                   "\nE: SUBSYSTEM=serial-base\n" +
-                   "L: driver=../../../../../bus/serial-base/drivers/port\n\n" + "P: " + tty +
-                   "\nN: " + name + "\nE: SUBSYSTEM=tty\nE: DEVNAME=" + devPath(name) +
-                   "\nA: type=4\n\n",
-               tty);
+    const std::string syspath = add(
+        "P: " + pnp + "\nE: SUBSYSTEM=pnp\nL: driver=../../../bus/pnp/drivers/serial\n\n" +
+            "P: " + controller + "\nE: SUBSYSTEM=serial-base\n" +
+            "L: driver=../../../../bus/serial-base/drivers/ctrl\n\n" + "P: " + port +
+            "\nE: SUBSYSTEM=serial-base\n" +
+            "L: driver=../../../../../bus/serial-base/drivers/port\n\n" + "P: " + tty +
+            "\nN: " + name + "\nE: SUBSYSTEM=tty\nE: DEVNAME=" + devPath(name) + "\nA: type=4\n\n",
+        tty);
+    passControls(syspath, {devPath(name)});
+    return syspath;
 }
 
 std::string FakeDevices::addUartPlaceholder(int index) {
@@ -165,6 +192,10 @@ void FakeDevices::unplug(const std::string& syspath) {
     // announcement needs the device still in place to describe it.
     umockdev_testbed_uevent(bed_, syspath.c_str(), "remove");
     umockdev_testbed_remove_device(bed_, syspath.c_str());
+    for (const std::string& path : controlledPaths_[syspath]) {
+        umockdev_testbed_detach_ioctl(bed_, path.c_str(), nullptr);
+    }
+    controlledPaths_.erase(syspath);
     if (!link.empty()) {
         ::unlink((root() + link).c_str());
     }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <map>
 #include <string>
+#include <vector>
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
+typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
 
 namespace tovrix::test {
 
@@ -17,7 +20,10 @@ void runUnderUmockdev(char** argv);
 // A bed of fake serial devices as udev would present them: a sysfs tree,
 // the udev properties, a node in /dev backed by a pseudo-terminal, the
 // /dev/serial/by-id link of each USB port, and an announcement for every
-// device that comes or goes.
+// device that comes or goes. The terminal controls that umockdev would
+// otherwise refuse on its nodes (it answers every ioctl of an unknown device
+// with ENOTTY) reach the pseudo-terminal behind the node, so that the serial
+// component works on a fake device as on a real one.
 class FakeDevices {
   public:
     FakeDevices();
@@ -60,8 +66,11 @@ class FakeDevices {
     std::string addUsb(const std::string& node, const std::string& usbPort,
                        const std::string& deviceLines, const std::string& interfaceDriver,
                        bool usbSerialPort, const std::string& byId, const std::string& ttyLines);
+    void passControls(const std::string& syspath, std::vector<std::string> paths);
 
     UMockdevTestbed* bed_ = nullptr;
+    UMockdevIoctlBase* passThrough_ = nullptr;
+    std::map<std::string, std::vector<std::string>> controlledPaths_;  // by sysfs path
 };
 
 }  // namespace tovrix::test
