@@ -36,6 +36,8 @@ QTableWidget* makeTable(QWidget* parent, const char* name, const QString& access
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setWordWrap(false);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
     return table;
 }
@@ -53,7 +55,7 @@ void fillRow(QTableWidget* table, int row, const QStringList& texts) {
 TSchnittstellen::TSchnittstellen(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Schnittstellen"));
     setWindowTitle(QStringLiteral("Schnittstellen"));
-    resize(940, 540);
+    resize(1040, 640);
 
     auto* comBox = new QGroupBox(QStringLiteral("COM-Nummern"), this);
     ComListe = makeTable(comBox, "ComListe", QStringLiteral("COM-Nummern"),
@@ -66,6 +68,9 @@ TSchnittstellen::TSchnittstellen(QWidget* parent) : QDialog(parent) {
     auto* deviceBox = new QGroupBox(QStringLiteral("Vorhandene Geräte"), this);
     GeraeteListe = makeTable(deviceBox, "GeraeteListe", QStringLiteral("Vorhandene Geräte"),
                              deviceColumnTitles());
+    GeraeteListe->setMinimumHeight(6 * GeraeteListe->verticalHeader()->defaultSectionSize());
+    // The stable names are long: they keep their width and the table scrolls.
+    GeraeteListe->horizontalHeader()->setStretchLastSection(false);
     Zugriffshinweis = named(new QLabel(deviceBox), "Zugriffshinweis", QStringLiteral("Zugriff"));
     Zugriffshinweis->setWordWrap(true);
     Zugriffshinweis->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -155,7 +160,6 @@ void TSchnittstellen::showCatalogue(const std::vector<SerialPortInfo>& ports) {
             GeraeteListe->selectRow(static_cast<int>(i));
         }
     }
-    GeraeteListe->resizeColumnsToContents();
     const QString remedy = accessRemedy(ports_);
     Zugriffshinweis->setText(remedy);
     Zugriffshinweis->setVisible(!remedy.isEmpty());
@@ -169,7 +173,6 @@ void TSchnittstellen::showComNumbers() {
         fillRow(ComListe, n - 1,
                 {QStringLiteral("COM%1").arg(n), comPathText(com), comDeviceText(com)});
     }
-    ComListe->resizeColumnsToContents();
 }
 
 void TSchnittstellen::updateButtons() {

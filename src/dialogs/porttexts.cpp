@@ -107,7 +107,7 @@ QStringList deviceColumnTitles() {
             QStringLiteral("Zugriff"),
             QStringLiteral("Belegt"),
             QStringLiteral("COM"),
-            QStringLiteral("Stabiler Name (by-id)")};
+            QStringLiteral("Stabiler Name in /dev/serial/by-id")};
 }
 
 QStringList deviceRowTexts(const SerialPortInfo& port) {
@@ -115,7 +115,7 @@ QStringList deviceRowTexts(const SerialPortInfo& port) {
             fromUtf8(port.model),      fromUtf8(port.serialNumber),
             fromUtf8(port.driver),     accessCell(port),
             holderCell(port),          comList(port.comNumbers),
-            fromUtf8(port.byIdPath)};
+            lastPart(port.byIdPath)};
 }
 
 QString accessRemedy(const std::vector<SerialPortInfo>& ports) {

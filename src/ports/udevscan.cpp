@@ -11,6 +11,7 @@ namespace tovrix {
 namespace {
 
 constexpr std::string_view kByIdFolder = "/dev/serial/by-id/";
+constexpr std::string_view kVirtualDevices = "/devices/virtual/";
 
 std::string text(const char* value) {
     return value != nullptr ? std::string(value) : std::string();
@@ -146,6 +147,12 @@ std::vector<SerialPortInfo> scanSerialDevices() {
     }
     udev_list_entry* entry = nullptr;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
+        // Virtual terminals, consoles and the like live under devices/virtual
+        // and have no parent: most of the tty subsystem, passed over unread.
+        const std::string_view syspath = udev_list_entry_get_name(entry);
+        if (syspath.find(kVirtualDevices) != std::string_view::npos) {
+            continue;
+        }
         const UdevHandle<udev_device> tty(
             udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
         if (!tty) {

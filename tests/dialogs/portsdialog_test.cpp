@@ -128,7 +128,7 @@ void PortsDialogTest::rowsAndRemedySayWhatIsWrong() {
     QCOMPARE(deviceRowTexts(locked),
              (QStringList{"/dev/ttyUSB0", "FTDI", "FT232R USB UART", "A1B2C3", "ftdi_sio",
                           "nein (Gruppe dialout)", "belegt von minicom (PID 4242)", "COM1, COM3",
-                          QString::fromStdString(locked.byIdPath)}));
+                          "usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0"}));
     QCOMPARE(deviceRowTexts(acm)[6], QStringLiteral("von diesem Programm geöffnet"));
     QCOMPARE(deviceRowTexts(uart())[5], QStringLiteral("ja"));
     QCOMPARE(deviceColumnTitles().size(), deviceRowTexts(uart()).size());

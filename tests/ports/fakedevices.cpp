@@ -24,6 +24,13 @@ std::string devPath(const std::string& node) {
     return "/dev/" + node;
 }
 
+// A string umockdev hands over to its caller.
+std::string taken(gchar* text) {
+    std::string copy = text != nullptr ? text : "";
+    g_free(text);
+    return copy;
+}
+
 // Lets the client's own descriptor carry out the request.
 gboolean executeOnClient(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer) {
     gint error = 0;
@@ -72,7 +79,7 @@ void FakeDevices::passControls(const std::string& syspath, std::vector<std::stri
 }
 
 std::string FakeDevices::root() const {
-    return umockdev_testbed_get_root_dir(bed_);
+    return taken(umockdev_testbed_get_root_dir(bed_));
 }
 
 std::string FakeDevices::add(const std::string& description, const std::string& ttyPath) {
@@ -186,8 +193,8 @@ std::string FakeDevices::addVirtualTerminal(int index) {
 
 void FakeDevices::unplug(const std::string& syspath) {
     // udev removes a device's links along with it; umockdev leaves them.
-    const char* links = umockdev_testbed_get_property(bed_, syspath.c_str(), "DEVLINKS");
-    const std::string link = links != nullptr ? links : "";
+    const std::string link =
+        taken(umockdev_testbed_get_property(bed_, syspath.c_str(), "DEVLINKS"));
     // umockdev announces new devices by itself but not removed ones; the
     // announcement needs the device still in place to describe it.
     umockdev_testbed_uevent(bed_, syspath.c_str(), "remove");

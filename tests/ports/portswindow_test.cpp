@@ -7,6 +7,7 @@
 #include "dialogs/portsdialog.h"
 #include "e2e/e2efixture.h"
 #include "fakedevices.h"
+#include "link/transfersequence.h"
 #include "ports/comlinks.h"
 #include "receiver/receiverprocess.h"
 #include "serial/portnames.h"
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -82,13 +84,16 @@ void PortsWindowTest::assignedAdapterCarriesTransfersAndSurvivesUnplugging() {
     // only what the dialog makes of it.
     QTemporaryDir emulatorHome;
     const std::string log = emulatorHome.filePath(QStringLiteral("receiver.log")).toStdString();
-    receiver::test::ReceiverProcess receiver({"--fast", "--log", log},
-                                             emulatorHome.path().toStdString());
+    // Paced like a real line, so that a transfer spans many turns of the event loop.
+    receiver::test::ReceiverProcess receiver({"--log", log}, emulatorHome.path().toStdString());
     QVERIFY(receiver.waitReady());
     const std::string ftdi = devices.addFtdi("ttyUSB0", "A1B2C3", "1-1");
     devices.rewire("ttyUSB0", receiver.device());
 
     test::WindowFixture fixture;
+    const std::string cp210xById =
+        "/dev/serial/by-id/usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_0001-if00-port0";
+    QVERIFY(!writeComLink(2, cp210xById));
     TFRX& frx = fixture.startWindow();
     QStringList errors;
     frx.setErrorDisplay([&errors](const QString& text) { errors << text; });
@@ -114,6 +119,19 @@ void PortsWindowTest::assignedAdapterCarriesTransfersAndSurvivesUnplugging() {
     QVERIFY2(e2e::waitFor([&] { return frx.info->text() == readOk; }, kHangLimitMs),
              qPrintable(frx.info->text() + errors.join(QLatin1Char(' ')) +
                         QString::fromStdString(receiver::test::readFile(log))));
+
+    // A device that comes during a transfer shows in the menu at once, but
+    // the probe, which closes the port, waits until the transfer is over.
+    frx.LeseButton->click();
+    devices.addCp210x("ttyUSB2", "0001", "1-3");
+    QVERIFY(e2e::waitFor([&] { return frx.COM21->text().contains(QStringLiteral("(ttyUSB2)")); },
+                         kHangLimitMs));
+    QVERIFY(frx.transfers().transferRunning());
+    QVERIFY(e2e::waitFor([&] { return !frx.transfers().transferRunning(); }, kHangLimitMs));
+    QCOMPARE(frx.info->text(), readOk);
+    QVERIFY(!frx.COM21->isEnabled());
+    emit frx.MKommunikation->aboutToShow();
+    QVERIFY(frx.COM21->isEnabled());
 
     // Unplugged: nothing the user needs greys out, and the window names what is missing.
     devices.unplug(ftdi);
