@@ -343,11 +343,6 @@ class TFRX : public QMainWindow {
     // opened: typing classifies as it goes, and Escape must undo that.
     std::array<TabCell, 2> editSnapshot_{};
     bool probing_ = false;
-    // A probe asked for while a transfer ran; it runs at the next look at
-    // the Kommunikation menu or the next change of the devices.
-    bool probePending_ = false;
-    std::unique_ptr<PortMonitor> portMonitor_;
-    std::vector<SerialPortInfo> ports_;
 
     ErrorDisplay errorDisplay_;
     FileDialogRunner fileDialogRunner_;
@@ -356,6 +351,12 @@ class TFRX : public QMainWindow {
     std::unique_ptr<QtLinkTimer> resetTimer_;
     std::unique_ptr<WindowLinkView> linkView_;
     std::unique_ptr<TransferSequence> transfers_;
+
+    // A probe asked for while a transfer ran; it runs at the next look at
+    // the Kommunikation menu or the next change of the devices.
+    bool probePending_ = false;
+    std::unique_ptr<PortMonitor> portMonitor_;
+    std::vector<SerialPortInfo> ports_;
 };
 
 }  // namespace tovrix

@@ -6,6 +6,7 @@
 #include "ports/comlinks.h"
 #include "ports/portmonitor.h"
 #include "serial/portnames.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,41 +14,23 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tovrix {
 namespace {
-
-namespace fs = std::filesystem;
-
-// A fresh folder for the COM links (XDG_CONFIG_HOME) and for UUCP lock files.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "tovrix-ports-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
 
 class CatalogueTest : public ::testing::Test {
   protected:
@@ -62,7 +45,7 @@ class CatalogueTest : public ::testing::Test {
         return it != ports.end() ? &*it : nullptr;
     }
 
-    TempFolder config_;
+    test::TempFolder config_;  // XDG_CONFIG_HOME, for the COM links
     test::FakeDevices devices_;
 };
 
@@ -160,27 +143,35 @@ TEST_F(CatalogueTest, ComNumbersFollowTheLinksAndTheAdapterIsFoundAgainUnderANew
     EXPECT_EQ(comPortState(1, ports).devicePath, "/dev/ttyS0");
 }
 
-// Runs `body` in a child process and hands back what it wrote; the child
-// then stays (holding whatever it opened) until finish() ends it.
+// This test program in one of its helper roles (see helperMain below), as
+// a process of its own: another program holding a device, or another user.
+// A fork that only ran a function would be unsafe here: umockdev's threads
+// may hold its locks at that moment. The helper prints one line and then
+// stays (holding whatever it took) until finish() ends it.
 class Child {
   public:
-    explicit Child(const std::function<std::string()>& body) {
+    explicit Child(const std::vector<std::string>& args) {
         int answer[2];
-        if (::pipe(answer) != 0) {
+        if (::pipe2(answer, O_CLOEXEC) != 0) {
             return;
         }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(answer[0]);
-            const std::string text = body() + "\n";
-            [[maybe_unused]] const ssize_t ignored = ::write(answer[1], text.data(), text.size());
-            for (;;) {
-                ::pause();
-            }
+        std::vector<std::string> words{"/proc/self/exe"};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
         }
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, answer[1], STDOUT_FILENO);
+        if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
         ::close(answer[1]);
         char c = 0;
-        while (::read(answer[0], &c, 1) == 1 && c != '\n') {
+        while (pid_ > 0 && ::read(answer[0], &c, 1) == 1 && c != '\n') {
             answer_ += c;
         }
         ::close(answer[0]);
@@ -217,22 +208,11 @@ TEST_F(CatalogueTest, AUserOutsideTheDevicesGroupMayNotOpenIt) {
     // The unprivileged user must reach the bed's tree.
     ASSERT_EQ(::chmod(devices_.root().c_str(), 0755), 0);
 
-    const gid_t dialoutId = dialout->gr_gid;
-    const auto listAs = [&](std::vector<gid_t> groups) {
-        Child child([groups] {
-            const uid_t nobody = 65534;
-            if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(nobody) != 0 ||
-                ::setuid(nobody) != 0) {
-                return std::string("no privileges dropped");
-            }
-            const std::vector<SerialPortInfo> ports = listSerialPorts();
-            if (ports.size() != 1) {
-                return "listed " + std::to_string(ports.size());
-            }
-            return std::string(ports[0].mayOpen ? "may open" : "may not open") + ", group " +
-                   ports[0].group;
-        });
-        return child.answer();
+    const std::string dialoutId = std::to_string(dialout->gr_gid);
+    const auto listAs = [](const std::vector<std::string>& groups) {
+        std::vector<std::string> args{"--list-as-nobody"};
+        args.insert(args.end(), groups.begin(), groups.end());
+        return Child(args).answer();
     };
     EXPECT_EQ(listAs({}), "may not open, group dialout");
     EXPECT_EQ(listAs({dialoutId}), "may open, group dialout");
@@ -243,34 +223,19 @@ TEST_F(CatalogueTest, LocksOfOtherProgramsAndLiveUucpLockFilesMarkADeviceAsHeld)
     devices_.addCdcAcm("ttyACM0", "7", "1-3");
     devices_.addUart(0);
     devices_.addCp210x("ttyUSB1", "0001", "1-2");
-    TempFolder lockDir;
+    test::TempFolder lockDir;
     CatalogueOptions options;
     options.lockDirectories = {lockDir.path()};
 
-    const auto lockIn = [](const std::string& path, bool posix) {
-        return [path, posix] {
-            const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-            if (fd < 0) {
-                return std::string("open failed");
-            }
-            if (posix) {
-                struct flock range {};
-                range.l_type = F_WRLCK;
-                range.l_whence = SEEK_SET;
-                return std::string(::fcntl(fd, F_SETLK, &range) == 0 ? "locked" : "failed");
-            }
-            return std::string(::flock(fd, LOCK_EX | LOCK_NB) == 0 ? "locked" : "failed");
-        };
-    };
-    Child flockHolder(lockIn("/dev/ttyUSB0", false));
-    Child posixHolder(lockIn("/dev/ttyACM0", true));
+    Child flockHolder({"--hold", "flock", "/dev/ttyUSB0"});
+    Child posixHolder({"--hold", "posix", "/dev/ttyACM0"});
     ASSERT_EQ(flockHolder.answer(), "locked");
     ASSERT_EQ(posixHolder.answer(), "locked");
     // minicom's way: a lock file with its process id in ASCII.
-    Child uucpHolder([] { return std::string("running"); });
+    Child uucpHolder({"--hold", "nothing", ""});
     std::ofstream(lockDir.path() + "/LCK..ttyS0") << "      " << uucpHolder.pid() << "\n";
     // A lock file whose process has ended marks nothing.
-    Child gone([] { return std::string(); });
+    Child gone({"--hold", "nothing", ""});
     const pid_t ended = gone.pid();
     gone.finish();
     std::ofstream(lockDir.path() + "/LCK..ttyUSB1") << ended << "\n";
@@ -330,8 +295,59 @@ TEST_F(CatalogueTest, TheMonitorAnnouncesSerialDevicesThatComeAndGo) {
 }  // namespace
 }  // namespace tovrix
 
+namespace {
+
+// The helper roles of this program (see Child). "--hold flock|posix|nothing
+// PATH" opens PATH and locks it the given way, says "locked", and waits;
+// "--list-as-nobody [GID...]" lists the devices as the user nobody with
+// these groups and says what it found for the one device there.
+int helperMain(const std::vector<std::string>& args) {
+    if (args[0] == "--hold") {
+        const std::string& how = args.at(1);
+        std::string verdict = "locked";
+        if (how != "nothing") {
+            const int fd = ::open(args.at(2).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+            struct flock range {};
+            range.l_type = F_WRLCK;
+            range.l_whence = SEEK_SET;
+            const bool locked = fd >= 0 && (how == "posix" ? ::fcntl(fd, F_SETLK, &range) == 0
+                                                           : ::flock(fd, LOCK_EX | LOCK_NB) == 0);
+            verdict = locked ? "locked" : "failed";
+        }
+        std::printf("%s\n", verdict.c_str());
+        std::fflush(stdout);
+        for (;;) {
+            ::pause();
+        }
+    }
+    std::vector<gid_t> groups;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        groups.push_back(static_cast<gid_t>(std::stoul(args[i])));
+    }
+    const uid_t nobody = 65534;
+    if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(nobody) != 0 ||
+        ::setuid(nobody) != 0) {
+        std::printf("no privileges dropped\n");
+        return 1;
+    }
+    const std::vector<tovrix::SerialPortInfo> ports = tovrix::listSerialPorts();
+    if (ports.size() != 1) {
+        std::printf("listed %zu\n", ports.size());
+        return 1;
+    }
+    std::printf("%s, group %s\n", ports[0].mayOpen ? "may open" : "may not open",
+                ports[0].group.c_str());
+    return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     tovrix::test::runUnderUmockdev(argv);
+    if (argc > 1 && std::string_view(argv[1]).starts_with("--") &&
+        !std::string_view(argv[1]).starts_with("--gtest")) {
+        return helperMain(std::vector<std::string>(argv + 1, argv + argc));
+    }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

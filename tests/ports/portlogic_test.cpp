@@ -6,6 +6,7 @@
 #include "ports/portlocks.h"
 #include "ports/udevscan.h"
 #include "serial/portnames.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -48,16 +49,12 @@ TEST(PortLocks, GrantedLocksAreReadAndWaitersAndGarbageSkipped) {
 
 class UucpLockFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tovrix-locks-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(dir_.empty()); }
     void write(const std::string& content) {
         std::ofstream(dir_ + "/LCK..ttyUSB0", std::ios::binary) << content;
     }
-    std::string dir_;
+    test::TempFolder folder_;
+    const std::string& dir_ = folder_.path();
 };
 
 TEST_F(UucpLockFiles, NameTheirLiveProcessInEitherFormAndStaleOnesNothing) {
@@ -108,13 +105,10 @@ TEST(DevicePaths, SortAsPeopleCountAndTypedNamesBecomePaths) {
 class ComLinks : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tovrix-links-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
+        ASSERT_FALSE(home_.path().empty());
+        ::setenv("XDG_CONFIG_HOME", home_.path().c_str(), 1);
     }
-    void TearDown() override { fs::remove_all(home_); }
-    std::string home_;
+    test::TempFolder home_;
 };
 
 TEST_F(ComLinks, AreWrittenReplacedAndClearedButNothingElseIsTouched) {
