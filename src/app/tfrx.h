@@ -104,8 +104,6 @@ class TFRX : public QMainWindow {
     // Devices came or went, or a COM link changed: probe the ports again,
     // list the devices again and let the COM items show what they stand for.
     void portsChanged();
-    // The serial devices present, as last listed.
-    const std::vector<SerialPortInfo>& ports() const { return ports_; }
 
     // Info line: text and verdict colour (black for progress and success,
     // red for failure).

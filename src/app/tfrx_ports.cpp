@@ -67,7 +67,6 @@ void TFRX::MSchnittstellenClick() {
     }
     // Locks come and go without an announcement: look again.
     listPorts();
-    Schnittstellen->showCatalogue(ports_);
     Schnittstellen->open();
 }
 

@@ -57,7 +57,8 @@ TSchnittstellen::TSchnittstellen(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Schnittstellen"));
     resize(1040, 640);
 
-    auto* comBox = new QGroupBox(QStringLiteral("COM-Nummern"), this);
+    auto* comBox = named(new QGroupBox(QStringLiteral("COM-Nummern"), this), "ComBox",
+                         QStringLiteral("COM-Nummern"));
     ComListe = makeTable(comBox, "ComListe", QStringLiteral("COM-Nummern"),
                          {QStringLiteral("COM"), QStringLiteral("Pfad"), QStringLiteral("Gerät")});
     ComListe->setRowCount(kComPorts);
@@ -65,13 +66,15 @@ TSchnittstellen::TSchnittstellen(QWidget* parent) : QDialog(parent) {
                              kComPorts * ComListe->verticalHeader()->defaultSectionSize() + 4);
     (new QVBoxLayout(comBox))->addWidget(ComListe);
 
-    auto* deviceBox = new QGroupBox(QStringLiteral("Vorhandene Geräte"), this);
+    auto* deviceBox = named(new QGroupBox(QStringLiteral("Vorhandene Geräte"), this), "GeraeteBox",
+                            QStringLiteral("Vorhandene Geräte"));
     GeraeteListe = makeTable(deviceBox, "GeraeteListe", QStringLiteral("Vorhandene Geräte"),
                              deviceColumnTitles());
     GeraeteListe->setMinimumHeight(6 * GeraeteListe->verticalHeader()->defaultSectionSize());
     // The stable names are long: they keep their width and the table scrolls.
     GeraeteListe->horizontalHeader()->setStretchLastSection(false);
-    Zugriffshinweis = named(new QLabel(deviceBox), "Zugriffshinweis", QStringLiteral("Zugriff"));
+    Zugriffshinweis =
+        named(new QLabel(deviceBox), "Zugriffshinweis", QStringLiteral("Hinweis zum Zugriff"));
     Zugriffshinweis->setWordWrap(true);
     Zugriffshinweis->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QPalette warning = Zugriffshinweis->palette();
@@ -81,12 +84,14 @@ TSchnittstellen::TSchnittstellen(QWidget* parent) : QDialog(parent) {
     deviceLayout->addWidget(GeraeteListe);
     deviceLayout->addWidget(Zugriffshinweis);
 
-    auto* changeBox = new QGroupBox(QStringLiteral("Zuordnung ändern"), this);
+    auto* changeBox = named(new QGroupBox(QStringLiteral("Zuordnung ändern"), this), "ZuordnungBox",
+                            QStringLiteral("Zuordnung ändern"));
     ComWahl = named(new QComboBox(changeBox), "ComWahl", QStringLiteral("COM-Nummer"));
     for (int n = 1; n <= kComPorts; ++n) {
         ComWahl->addItem(QStringLiteral("COM%1").arg(n), n);
     }
-    auto* comLabel = new QLabel(QStringLiteral("COM-&Nummer:"), changeBox);
+    auto* comLabel = named(new QLabel(QStringLiteral("COM-&Nummer:"), changeBox), "LComWahl",
+                           QStringLiteral("COM-Nummer"));
     comLabel->setBuddy(ComWahl);
     Zuordnen = named(new QPushButton(QStringLiteral("Gewähltes Gerät &zuordnen"), changeBox),
                      "Zuordnen", QStringLiteral("Gewähltes Gerät zuordnen"));
@@ -94,7 +99,8 @@ TSchnittstellen::TSchnittstellen(QWidget* parent) : QDialog(parent) {
                    QStringLiteral("Zuordnung lösen"));
     Pfad = named(new QLineEdit(changeBox), "Pfad", QStringLiteral("Gerätepfad"));
     Pfad->setPlaceholderText(QStringLiteral("/dev/ttyUSB0 oder ttyUSB0"));
-    auto* pathLabel = new QLabel(QStringLiteral("Geräte&pfad:"), changeBox);
+    auto* pathLabel = named(new QLabel(QStringLiteral("Geräte&pfad:"), changeBox), "LPfad",
+                            QStringLiteral("Gerätepfad"));
     pathLabel->setBuddy(Pfad);
     PfadZuordnen = named(new QPushButton(QStringLiteral("Pfad zuor&dnen"), changeBox),
                          "PfadZuordnen", QStringLiteral("Pfad zuordnen"));

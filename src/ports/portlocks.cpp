@@ -67,19 +67,22 @@ std::optional<pid_t> uucpLockOwner(const std::string& directory, const std::stri
     if (!file) {
         return std::nullopt;
     }
-    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    pid_t pid = 0;
+    const std::string content((std::istreambuf_iterator<char>(file)),
+                              std::istreambuf_iterator<char>());
+    // The usual form: the number in ASCII, padded to ten places, with a newline.
     const std::size_t first = content.find_first_not_of(" \t");
     const std::size_t last = content.find_last_not_of(" \t\r\n");
-    if (first != std::string::npos && last != std::string::npos && first <= last &&
-        parseNumber(std::string_view(content).substr(first, last - first + 1), pid)) {
-        // the usual form: the number in ASCII, padded to ten places
-    } else if (content.size() == sizeof(int)) {
+    pid_t pid = 0;
+    const bool ascii = first != std::string::npos && last != std::string::npos && first <= last &&
+                       parseNumber(std::string_view(content).substr(first, last - first + 1), pid);
+    if (!ascii) {
+        // Old programs wrote the number as a binary int.
+        if (content.size() != sizeof(int)) {
+            return std::nullopt;
+        }
         int binary = 0;
         std::memcpy(&binary, content.data(), sizeof binary);
         pid = binary;
-    } else {
-        return std::nullopt;
     }
     if (!isRunning(pid)) {
         return std::nullopt;
