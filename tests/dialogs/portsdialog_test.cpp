@@ -3,6 +3,7 @@
 #include "dialogs/portsdialog.h"
 #include "dialogs/porttexts.h"
 #include "ports/catalogue.h"
+#include "ports/sampleports.h"
 #include "serial/portnames.h"
 
 #include <QComboBox>
@@ -23,18 +24,6 @@
 using namespace tovrix;
 
 namespace {
-
-SerialPortInfo ftdi() {
-    SerialPortInfo port;
-    port.devicePath = "/dev/ttyUSB0";
-    port.byIdPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
-    port.vendor = "FTDI";
-    port.model = "FT232R USB UART";
-    port.serialNumber = "A1B2C3";
-    port.driver = "ftdi_sio";
-    port.group = "dialout";
-    return port;
-}
 
 SerialPortInfo uart() {
     SerialPortInfo port;
@@ -81,7 +70,7 @@ void PortsDialogTest::comItemsNameTheirDevice_data() {
     QTest::addColumn<ComPortState>("state");
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("tip");
-    SerialPortInfo adapter = ftdi();
+    SerialPortInfo adapter = test::sampleFtdi();
     QTest::newRow("adapter by its by-id link")
         << com(1, true, adapter.byIdPath, true, adapter)
         << QStringLiteral("COM&1 – FT232R USB UART (ttyUSB0)")
@@ -97,9 +86,9 @@ void PortsDialogTest::comItemsNameTheirDevice_data() {
         << com(2, false, "/dev/ttyS1", true) << QStringLiteral("COM&2")
         << QStringLiteral("/dev/ttyS1");
     QTest::newRow("unplugged adapter")
-        << com(1, true, ftdi().byIdPath, false)
+        << com(1, true, test::sampleFtdi().byIdPath, false)
         << QStringLiteral("COM&1 – usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0 (nicht vorhanden)")
-        << QString::fromStdString(ftdi().byIdPath + " (nicht vorhanden)");
+        << QString::fromStdString(test::sampleFtdi().byIdPath + " (nicht vorhanden)");
     QTest::newRow("something udev does not list")
         << com(4, true, "/dev/pts/3", true) << QStringLiteral("COM&4 – /dev/pts/3")
         << QStringLiteral("/dev/pts/3");
@@ -114,7 +103,7 @@ void PortsDialogTest::comItemsNameTheirDevice() {
 }
 
 void PortsDialogTest::rowsAndRemedySayWhatIsWrong() {
-    SerialPortInfo locked = ftdi();
+    SerialPortInfo locked = test::sampleFtdi();
     locked.mayOpen = false;
     locked.holder = PortHolder{4242, "minicom"};
     locked.comNumbers = {1, 3};
@@ -152,18 +141,17 @@ void PortsDialogTest::rowsAndRemedySayWhatIsWrong() {
 void PortsDialogTest::assignsTheSelectedDeviceByItsStableName() {
     TSchnittstellen dialog;
     QSignalSpy changed(&dialog, &TSchnittstellen::assignmentsChanged);
-    dialog.showCatalogue({uart(), ftdi()});
+    dialog.showCatalogue({uart(), test::sampleFtdi()});
     QVERIFY(!dialog.Zuordnen->isEnabled());  // nothing selected yet
     dialog.ComListe->setCurrentCell(2, 0);
     QCOMPARE(dialog.ComWahl->currentText(), QStringLiteral("COM3"));
     dialog.GeraeteListe->selectRow(1);
     QVERIFY(dialog.Zuordnen->isEnabled());
     QTest::mouseClick(dialog.Zuordnen, Qt::LeftButton);
-    QCOMPARE(linkOf(3), QString::fromStdString(ftdi().byIdPath));
+    QCOMPARE(linkOf(3), QString::fromStdString(test::sampleFtdi().byIdPath));
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(
-        dialog.Meldung->text(),
-        QStringLiteral("COM3 zeigt jetzt auf %1.").arg(QString::fromStdString(ftdi().byIdPath)));
+    QCOMPARE(dialog.Meldung->text(), QStringLiteral("COM3 zeigt jetzt auf %1.")
+                                         .arg(QString::fromStdString(test::sampleFtdi().byIdPath)));
     // A device without a by-id link is linked by its node; nothing else appears in the folder.
     dialog.GeraeteListe->selectRow(0);
     dialog.ComWahl->setCurrentIndex(0);
@@ -208,11 +196,11 @@ void PortsDialogTest::typedPathsAndClearingWriteOnlyTheLink() {
 
 void PortsDialogTest::selectionSurvivesARelistWhileTheDeviceStays() {
     TSchnittstellen dialog;
-    dialog.showCatalogue({uart(), ftdi()});
+    dialog.showCatalogue({uart(), test::sampleFtdi()});
     dialog.GeraeteListe->selectRow(1);
     SerialPortInfo acm;
     acm.devicePath = "/dev/ttyACM0";
-    dialog.showCatalogue({acm, uart(), ftdi()});
+    dialog.showCatalogue({acm, uart(), test::sampleFtdi()});
     QCOMPARE(dialog.GeraeteListe->currentRow(), 2);
     QVERIFY(dialog.Zuordnen->isEnabled());
     dialog.showCatalogue({acm, uart()});

@@ -5,6 +5,7 @@
 #include "ports/comlinks.h"
 #include "ports/portlocks.h"
 #include "ports/udevscan.h"
+#include "sampleports.h"
 #include "serial/portnames.h"
 #include "tempfolder.h"
 
@@ -135,15 +136,8 @@ TEST_F(ComLinks, AreWrittenReplacedAndClearedButNothingElseIsTouched) {
 }
 
 TEST(CatalogueText, ListsEveryDeviceInAlignedEnglishColumns) {
-    SerialPortInfo adapter;
-    adapter.devicePath = "/dev/ttyUSB0";
-    adapter.byIdPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
-    adapter.vendor = "FTDI";
-    adapter.model = "FT232R USB UART";
-    adapter.serialNumber = "A1B2C3";
-    adapter.driver = "ftdi_sio";
+    SerialPortInfo adapter = test::sampleFtdi();
     adapter.mayOpen = false;
-    adapter.group = "dialout";
     adapter.holder = PortHolder{4242, "minicom"};
     adapter.comNumbers = {1, 3};
     SerialPortInfo uart;
