@@ -152,7 +152,7 @@ TSchnittstellen::TSchnittstellen(QWidget* parent) : QDialog(parent) {
 void TSchnittstellen::showCatalogue(const std::vector<SerialPortInfo>& ports) {
     const int row = GeraeteListe->currentRow();
     const std::string selected = row >= 0 && static_cast<std::size_t>(row) < ports_.size()
-                                     ? ports_[row].devicePath
+                                     ? ports_[static_cast<std::size_t>(row)].devicePath
                                      : std::string();
     ports_ = ports;
     // No row stays current by position: a device that went must not hand
@@ -191,6 +191,7 @@ void TSchnittstellen::assign(const std::string& target) {
     const std::error_code error = writeComLink(n, target);
     Meldung->setText(error ? linkFailureText(n, error) : assignedText(n, target));
     if (!error) {
+        showComNumbers();
         emit assignmentsChanged();
     }
 }
@@ -220,6 +221,7 @@ void TSchnittstellen::LoesenClick() {
     const std::error_code error = clearComLink(n);
     Meldung->setText(error ? linkFailureText(n, error) : clearedText(n));
     if (!error) {
+        showComNumbers();
         emit assignmentsChanged();
     }
 }

@@ -170,6 +170,7 @@ void PortsDialogTest::typedPathsAndClearingWriteOnlyTheLink() {
     QTest::keyClicks(dialog.Pfad, QStringLiteral(" ttyAMA0 "));
     QTest::keyClick(dialog.Pfad, Qt::Key_Return);
     QCOMPARE(linkOf(2), QStringLiteral("/dev/ttyAMA0"));
+    QCOMPARE(dialog.ComListe->item(1, 1)->text(), QStringLiteral("/dev/ttyAMA0"));
     dialog.Pfad->setText(QStringLiteral("by-id/x"));
     dialog.PfadZuordnenClick();
     QCOMPARE(linkOf(2), QStringLiteral("/dev/ttyAMA0"));  // refused, unchanged
