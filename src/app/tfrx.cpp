@@ -7,6 +7,7 @@
 #include "dialogs/helpform.h"
 #include "dialogs/windowplacement.h"
 #include "link/transfersequence.h"
+#include "ports/portmonitor.h"
 #include "serial/exceptiondisplay.h"
 
 #include <QCloseEvent>
@@ -68,6 +69,7 @@ TFRX::TFRX(QWidget* parent) : QMainWindow(parent) {
     // The menu reports its first change while the window is built; the port
     // probe runs before the creation step.
     MainMenu1Change();
+    watchPorts();
     FormCreate();
 }
 

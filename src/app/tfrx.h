@@ -2,6 +2,7 @@
 
 #include "config/confblock.h"
 #include "link/statusmessages.h"
+#include "ports/portinfo.h"
 #include "serial/comport.h"
 #include "table/cells.h"
 #include "table/gridedit.h"
@@ -17,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -41,11 +43,13 @@ namespace tovrix {
 class ComLinkPort;
 class GridDelegate;
 class NumericEdit;
+class PortMonitor;
 class QtLinkTimer;
 class TransferSequence;
 class WindowLinkView;
 class TFask;
 class Thelpform;
+class TSchnittstellen;
 
 // The main window: two pages (basic settings and output table), the menus,
 // the info line and the status bar, plus the service controls of the radio
@@ -94,6 +98,14 @@ class TFRX : public QMainWindow {
     void COM31Click();
     void COM41Click();
     void MainMenu1Change();
+
+    // ---- serial devices -------------------------------------------------------
+    // The port dialog, made at its first showing.
+    void MSchnittstellenClick();
+    TSchnittstellen* Schnittstellen = nullptr;
+    // Devices came or went, or a COM link changed: probe the ports again,
+    // list the devices again and let the COM items show what they stand for.
+    void portsChanged();
 
     // Info line: text and verdict colour (black for progress and success,
     // red for failure).
@@ -233,6 +245,8 @@ class TFRX : public QMainWindow {
     QAction* COM31 = nullptr;
     QAction* COM41 = nullptr;
     QActionGroup* COMGroup = nullptr;
+    QAction* N7 = nullptr;
+    QAction* MSchnittstellen = nullptr;
     QAction* N2 = nullptr;
     QAction* Mhilfe = nullptr;
     QAction* nix1 = nullptr;
@@ -309,6 +323,13 @@ class TFRX : public QMainWindow {
     void applyPortNumber(int n);
     bool probePort(int n);
     QAction* portAction(int n) const;
+    // Starts listening to udev and lists the devices for the first time.
+    void watchPorts();
+    void listPorts();
+    void showPortItems();
+    // The selected COM item is never greyed out, so the user can always
+    // come back to it; the port panel's tooltip names its device.
+    void markSelectedPort(int n);
 
     void commitByte(NumericEdit* edit, int index, int minimum, int maximum);
     void commitWord(NumericEdit* edit, int highIndex);
@@ -329,6 +350,12 @@ class TFRX : public QMainWindow {
     std::unique_ptr<QtLinkTimer> resetTimer_;
     std::unique_ptr<WindowLinkView> linkView_;
     std::unique_ptr<TransferSequence> transfers_;
+
+    // A probe asked for while a transfer ran; it runs at the next look at
+    // the Kommunikation menu or the next change of the devices.
+    bool probePending_ = false;
+    std::unique_ptr<PortMonitor> portMonitor_;
+    std::vector<SerialPortInfo> ports_;
 };
 
 }  // namespace tovrix

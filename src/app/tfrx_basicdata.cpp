@@ -189,6 +189,7 @@ void TFRX::showdata() {
     SB1Panel1->setText(OpenDialogFileName);
     SB1Panel0->setText(QStringLiteral("COM%1").arg(port));
     portAction(port)->setChecked(true);
+    markSelectedPort(port);
 
     for (std::size_t i = 0; i < 6; ++i) {
         const std::uint8_t op = confdata[static_cast<std::size_t>(conf::kConditionOperator[i])];

@@ -1,5 +1,6 @@
 // Menus, port selection and the port probe.
 #include "app/tfrx.h"
+#include "link/transfersequence.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -94,6 +95,16 @@ void TFRX::buildMenus() {
     for (QAction* item : items) {
         connect(item, &QAction::enabledChanged, this, &TFRX::MainMenu1Change);
     }
+    // A probe that a transfer held back runs before the user sees the items.
+    connect(MKommunikation, &QMenu::aboutToShow, this, [this] {
+        if (probePending_) {
+            MainMenu1Change();
+        }
+    });
+    N7 = named(MKommunikation->addSeparator(), "N7");
+    MSchnittstellen =
+        named(MKommunikation->addAction(QStringLiteral("Sc&hnittstellen…")), "MSchnittstellen");
+    connect(MSchnittstellen, &QAction::triggered, this, &TFRX::MSchnittstellenClick);
 
     N2 = named(bar->addAction(QStringLiteral(" ")), "N2");
     Mhilfe = named(bar->addAction(QStringLiteral("&Hilfe")), "Mhilfe");
@@ -181,13 +192,23 @@ void TFRX::MainMenu1Change() {
     if (probing_) {
         return;
     }
+    // The probe closes the port: a device that comes or goes during a
+    // transfer must not end it. The probe waits for a quiet moment.
+    if (transfers_->transferRunning()) {
+        probePending_ = true;
+        return;
+    }
     probing_ = true;
+    probePending_ = false;
     // The probe borrows the port; the selected number is put back afterwards
     // so that a later probe does not leave the port on COM2 behind the
     // user's back.
     const std::uint16_t selected = RS232.ComNumber();
-    COM11->setEnabled(probePort(1));
-    COM21->setEnabled(probePort(2));
+    // The selected port stays available whatever the probe finds: a device
+    // that is away for the moment must not lock the user out of it.
+    const int chosen = selectedPort();
+    COM11->setEnabled(probePort(1) || chosen == 1);
+    COM21->setEnabled(probePort(2) || chosen == 2);
     RS232.SetComNumber(selected);
     probing_ = false;
 }

@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -282,8 +283,10 @@ void StartupTest::menusHaveTheirCaptionsAndStates() {
         {"MDatenempfangen", "Konfigurations-Daten &empfangen", true},
         {"Mwrite64", "Tabelle &programmieren", true},
         {"Mread64", "Tabelle aus&lesen", true},
-        {"COM11", "COM&1", true},
+        // COM1's link leads nowhere; COM4 is the default /dev/ttyS3 without hardware.
+        {"COM11", "COM&1 – no-such-device-1 (nicht vorhanden)", true},
         {"COM41", "COM&4", true},
+        {"MSchnittstellen", "Sc&hnittstellen…", true},
         {"N2", " ", true},
         {"Mhilfe", "&Hilfe", true},
         {"nix1", "", true},
@@ -298,7 +301,17 @@ void StartupTest::menusHaveTheirCaptionsAndStates() {
     QVERIFY(!frx.Mneu->isEnabled());
     QVERIFY(!frx.Mdruck->isEnabled());
     QVERIFY(frx.N3->isSeparator() && frx.N4->isSeparator() && frx.N1->isSeparator());
-    QVERIFY(frx.N5->isSeparator() && frx.N6->isSeparator());
+    QVERIFY(frx.N5->isSeparator() && frx.N6->isSeparator() && frx.N7->isSeparator());
+    // No two entries of the Kommunikation menu share an access key.
+    QSet<QChar> keys;
+    for (QAction* action : frx.MKommunikation->actions()) {
+        const qsizetype amp = action->text().indexOf(QLatin1Char('&'));
+        if (amp >= 0) {
+            const QChar key = action->text().at(amp + 1).toLower();
+            QVERIFY2(!keys.contains(key), qPrintable(action->text()));
+            keys.insert(key);
+        }
+    }
     QCOMPARE(frx.MDatei->title(), QStringLiteral("&Datei"));
     QCOMPARE(frx.MKommunikation->title(), QStringLiteral("&Kommunikation"));
     QVERIFY(frx.COMGroup->isExclusive());
@@ -342,7 +355,8 @@ void StartupTest::probeDisablesMissingPortsAndEnablesOpenableOnes() {
     WindowFixture fixture;
     {
         TFRX& frx = fixture.startWindow();
-        QVERIFY(!frx.COM11->isEnabled());
+        // COM1 fails the probe but is the selected port, which is never greyed out.
+        QVERIFY(frx.COM11->isEnabled());
         QVERIFY(!frx.COM21->isEnabled());
         QVERIFY(frx.COM31->isEnabled());  // never probed
         QVERIFY(frx.COM41->isEnabled());
@@ -357,13 +371,14 @@ void StartupTest::probeDisablesMissingPortsAndEnablesOpenableOnes() {
     QVERIFY(QFile::remove(link));
     QVERIFY(QFile::link(QString::fromLocal8Bit(name), link));
     TFRX& frx = fixture.startWindow();
-    QVERIFY(!frx.COM11->isEnabled());
+    QVERIFY(frx.COM11->isEnabled());
     QVERIFY(frx.COM21->isEnabled());
     QVERIFY(!frx.RS232.IsOpen());
     QCOMPARE(frx.RS232.ComNumber(), 1);
     // A later change of an item's state probes again and keeps the selection.
+    // COM1, no longer selected, is greyed out by it.
     frx.COM31Click();
-    frx.COM11->setEnabled(true);
+    frx.COM21->setEnabled(false);
     QVERIFY(!frx.COM11->isEnabled());
     QVERIFY(frx.COM21->isEnabled());
     QCOMPARE(frx.RS232.ComNumber(), 3);

@@ -1,0 +1,171 @@
+#include "dialogs/porttexts.h"
+
+#include "serial/portnames.h"
+
+#include <unistd.h>
+
+#include <map>
+
+namespace tovrix {
+
+namespace {
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// An ampersand in a device's name would make a second access key in a menu item.
+QString menuSafe(QString text) {
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString lastPart(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return fromUtf8(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+const QString kMissing = QStringLiteral("nicht vorhanden");
+
+QString comList(const std::vector<int>& numbers) {
+    QStringList names;
+    for (int n : numbers) {
+        names << QStringLiteral("COM%1").arg(n);
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+QString accessCell(const SerialPortInfo& port) {
+    if (port.mayOpen) {
+        return QStringLiteral("ja");
+    }
+    return port.group.empty() ? QStringLiteral("nein")
+                              : QStringLiteral("nein (Gruppe %1)").arg(fromUtf8(port.group));
+}
+
+QString holderCell(const SerialPortInfo& port) {
+    if (!port.holder) {
+        return QStringLiteral("frei");
+    }
+    const PortHolder& holder = *port.holder;
+    if (holder.pid == ::getpid()) {
+        return QStringLiteral("von diesem Programm geöffnet");
+    }
+    if (holder.pid <= 0) {
+        return QStringLiteral("belegt");
+    }
+    return holder.program.empty() ? QStringLiteral("belegt (PID %1)").arg(holder.pid)
+                                  : QStringLiteral("belegt von %1 (PID %2)")
+                                        .arg(fromUtf8(holder.program), QString::number(holder.pid));
+}
+
+}  // namespace
+
+QString comItemText(const ComPortState& com) {
+    const QString item = QStringLiteral("COM&%1").arg(com.number);
+    if (com.port) {
+        return item + QStringLiteral(" – ") + menuSafe(fromUtf8(portLabel(*com.port)));
+    }
+    if (!com.linked) {
+        return item;
+    }
+    if (com.present) {
+        return item + QStringLiteral(" – ") + menuSafe(fromUtf8(com.devicePath));
+    }
+    return item + QStringLiteral(" – ") + menuSafe(lastPart(com.devicePath)) +
+           QStringLiteral(" (") + kMissing + QLatin1Char(')');
+}
+
+QString comToolTip(const ComPortState& com) {
+    const QString path = fromUtf8(com.devicePath);
+    if (com.port) {
+        return com.port->devicePath == com.devicePath
+                   ? path
+                   : path + QStringLiteral(" → ") + fromUtf8(com.port->devicePath);
+    }
+    return com.present ? path : path + QStringLiteral(" (") + kMissing + QLatin1Char(')');
+}
+
+QString comPathText(const ComPortState& com) {
+    const QString path = fromUtf8(com.devicePath);
+    return com.linked ? path : path + QStringLiteral(" (Vorgabe)");
+}
+
+QString comDeviceText(const ComPortState& com) {
+    if (com.port) {
+        return fromUtf8(portLabel(*com.port));
+    }
+    // A default port without a chip behind it has a node, but nothing to talk to.
+    return com.linked && com.present ? QStringLiteral("vorhanden") : kMissing;
+}
+
+QStringList deviceColumnTitles() {
+    return {QStringLiteral("Gerät"),
+            QStringLiteral("Hersteller"),
+            QStringLiteral("Modell"),
+            QStringLiteral("Seriennummer"),
+            QStringLiteral("Treiber"),
+            QStringLiteral("Zugriff"),
+            QStringLiteral("Belegt"),
+            QStringLiteral("COM"),
+            QStringLiteral("Stabiler Name in /dev/serial/by-id")};
+}
+
+QStringList deviceRowTexts(const SerialPortInfo& port) {
+    return {fromUtf8(port.devicePath), fromUtf8(port.vendor),
+            fromUtf8(port.model),      fromUtf8(port.serialNumber),
+            fromUtf8(port.driver),     accessCell(port),
+            holderCell(port),          comList(port.comNumbers),
+            lastPart(port.byIdPath)};
+}
+
+QString accessRemedy(const std::vector<SerialPortInfo>& ports) {
+    // One paragraph per group, naming its devices: usually all of them are dialout's.
+    std::map<std::string, QStringList> byGroup;
+    for (const SerialPortInfo& port : ports) {
+        if (!port.mayOpen) {
+            byGroup[port.group] << fromUtf8(deviceName(port));
+        }
+    }
+    QStringList paragraphs;
+    for (const auto& [group, devices] : byGroup) {
+        const QString names = devices.join(QStringLiteral(", "));
+        if (group.empty()) {
+            paragraphs << QStringLiteral(
+                              "Kein Zugriff auf %1: Ihr Benutzerkonto darf das Gerät nicht "
+                              "öffnen. Abhilfe: Mitgliedschaft in der Gruppe, der das Gerät "
+                              "gehört; sie gilt erst nach einer neuen Anmeldung.")
+                              .arg(names);
+            continue;
+        }
+        const QString name = fromUtf8(group);
+        paragraphs << QStringLiteral(
+                          "Kein Zugriff auf %1: Das Gerät gehört der Gruppe „%2“, und Ihr "
+                          "Benutzerkonto ist (noch) nicht Mitglied. Abhilfe: sudo usermod -aG %2 "
+                          "$USER – die Mitgliedschaft gilt erst nach einer neuen Anmeldung "
+                          "(abmelden und wieder anmelden).")
+                          .arg(names, name);
+    }
+    return paragraphs.join(QStringLiteral("\n"));
+}
+
+QString assignedText(int n, const std::string& target) {
+    return QStringLiteral("COM%1 zeigt jetzt auf %2.").arg(QString::number(n), fromUtf8(target));
+}
+
+QString clearedText(int n) {
+    return QStringLiteral("COM%1 hat keine Zuordnung mehr und ist wieder %2.")
+        .arg(QString::number(n), fromUtf8(comDevicePath(n)));
+}
+
+QString linkFailureText(int n, std::error_code error) {
+    if (error == std::errc::file_exists) {
+        return QStringLiteral(
+                   "COM%1 bleibt unverändert: %2 ist keine Verknüpfung; bitte von Hand prüfen.")
+            .arg(QString::number(n), fromUtf8(comLinkPath(n)));
+    }
+    return QStringLiteral("COM%1 bleibt unverändert: %2 (%3).")
+        .arg(QString::number(n), QString::fromLocal8Bit(error.message().c_str()),
+             fromUtf8(comLinkPath(n)));
+}
+
+}  // namespace tovrix

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ports/portinfo.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tovrix {
+
+// The tool's COM numbers: COM1..COM4.
+inline constexpr int kComPorts = 4;
+
+// Where the catalogue looks for UUCP lock files (LCK..ttyUSB0).
+struct CatalogueOptions {
+    std::vector<std::string> lockDirectories{"/run/lock", "/var/lock"};
+};
+
+// The serial devices present (see scanSerialDevices), each with whether the
+// current user may open it, the group that owns it, who holds it and which
+// COM numbers point at it. No device is opened.
+std::vector<SerialPortInfo> listSerialPorts(const CatalogueOptions& options = {});
+
+// What COM n stands for at the moment.
+struct ComPortState {
+    int number = 0;
+    bool linked = false;                 // COM n has a link; without one it is /dev/ttyS<n-1>
+    std::string devicePath;              // the path COM n opens
+    bool present = false;                // something exists at that path
+    std::optional<SerialPortInfo> port;  // the listed device it is, if any
+};
+
+ComPortState comPortState(int n, const std::vector<SerialPortInfo>& ports);
+
+}  // namespace tovrix
