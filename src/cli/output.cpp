@@ -1,6 +1,7 @@
 #include "cli/output.h"
 
 #include "link/linktexts.h"
+#include "ports/cataloguetext.h"
 #include "table/testpanel.h"
 
 #include <QJsonArray>
@@ -62,29 +63,6 @@ std::vector<int> testSent(const PortJob& job) {
 }
 
 }  // namespace
-
-std::string formatColumns(const std::vector<std::vector<std::string>>& rows) {
-    std::vector<std::size_t> widths;
-    for (const auto& row : rows) {
-        widths.resize(std::max(widths.size(), row.size()));
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            widths[i] = std::max(widths[i], row[i].size());
-        }
-    }
-    std::string out;
-    for (const auto& row : rows) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            std::string cell = row[i];
-            if (i + 1 < row.size()) {
-                cell.resize(widths[i] + 2, ' ');
-            }
-            line += cell;
-        }
-        out += line + "\n";
-    }
-    return out;
-}
 
 double wireSeconds(const TransferFigure& figure) {
     return static_cast<double>(figure.bytesOut + figure.bytesIn) * kByteSeconds;
@@ -209,7 +187,34 @@ std::string summaryTable(const std::vector<JobReport>& reports) {
                         std::to_string(job.verdict().status), seconds(job.seconds()),
                         job.verdict().message});
     }
-    return formatColumns(rows);
+    std::string table;
+    for (const std::string& line : formatColumns(rows)) {
+        table += line + '\n';
+    }
+    return table;
+}
+
+QJsonObject portJson(const SerialPortInfo& port) {
+    QJsonArray com;
+    for (const int n : port.comNumbers) {
+        com.append(QStringLiteral("COM%1").arg(n));
+    }
+    QJsonObject object{{QStringLiteral("device"), text(port.devicePath)},
+                       {QStringLiteral("by_id"), text(port.byIdPath)},
+                       {QStringLiteral("vendor"), text(port.vendor)},
+                       {QStringLiteral("model"), text(port.model)},
+                       {QStringLiteral("serial"), text(port.serialNumber)},
+                       {QStringLiteral("driver"), text(port.driver)},
+                       {QStringLiteral("access"), text(accessText(port))},
+                       {QStringLiteral("may_open"), port.mayOpen},
+                       {QStringLiteral("group"), text(port.group)},
+                       {QStringLiteral("state"), text(holderText(port))},
+                       {QStringLiteral("com"), com}};
+    if (port.holder) {
+        object.insert(QStringLiteral("holder_pid"), static_cast<qint64>(port.holder->pid));
+        object.insert(QStringLiteral("holder_program"), text(port.holder->program));
+    }
+    return object;
 }
 
 QJsonObject diffJson(const std::string& first, const std::string& second,

@@ -3,6 +3,7 @@
 #include "cli/comparison.h"
 #include "cli/portjob.h"
 #include "cli/request.h"
+#include "ports/portinfo.h"
 
 #include <QJsonObject>
 
@@ -10,10 +11,6 @@
 #include <vector>
 
 namespace tovrix::cli {
-
-// Rows as columns aligned on the widest cell, the first row a heading;
-// every line ends with a newline. The last column is not padded.
-std::string formatColumns(const std::vector<std::vector<std::string>>& rows);
 
 // What a job's run produced besides its verdict, for the outputs.
 struct JobReport {
@@ -39,6 +36,10 @@ double wireSeconds(const TransferFigure& figure);
 
 // The answer bytes of a test telegram (the log after its two headings).
 std::vector<int> testAnswer(const std::vector<std::string>& testLog);
+
+// One serial device of the port catalogue as a JSON object: the same fields
+// as the listing's columns.
+QJsonObject portJson(const SerialPortInfo& port);
 
 // The differences of two files as a JSON object and as lines.
 QJsonObject diffJson(const std::string& first, const std::string& second,

@@ -7,6 +7,8 @@
 #include "cli/progressdisplay.h"
 #include "config/configfileio.h"
 #include "link/linktexts.h"
+#include "ports/catalogue.h"
+#include "ports/cataloguetext.h"
 #include "serial/portnames.h"
 
 #include <QCoreApplication>
@@ -24,8 +26,6 @@
 namespace tovrix::cli {
 
 namespace {
-
-constexpr int kComPorts = 4;
 
 void printError(const std::string& message) {
     std::cerr << "tovrix-cli: " << message << '\n';
@@ -141,6 +141,22 @@ int runDiff(const Request& request) {
         }
     }
     return differences.empty() ? kSuccess : kDiffers;
+}
+
+// The serial devices present, from the port catalogue the window's port
+// dialog shows too.
+int runPorts(const Request& request) {
+    const std::vector<SerialPortInfo> ports = listSerialPorts();
+    if (request.json) {
+        for (const SerialPortInfo& port : ports) {
+            printJson(portJson(port));
+        }
+    } else {
+        for (const std::string& line : formatColumns(catalogueRows(ports))) {
+            std::cout << line << '\n';
+        }
+    }
+    return kSuccess;
 }
 
 int runOnPorts(const Request& request) {
@@ -264,10 +280,7 @@ int runRequest(const Request& request) {
         case Command::diff:
             return runDiff(request);
         case Command::ports:
-            // The list comes from the port catalogue library, which this
-            // build does not have yet.
-            printError("ports: the port catalogue is not part of this build");
-            return kUsage;
+            return runPorts(request);
         default:
             return runOnPorts(request);
     }
