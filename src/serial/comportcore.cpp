@@ -73,6 +73,9 @@ void TComPortCore::InternalOpen() {
         // OutBufSize size the flow limits and the output ring buffer.
         requestLowLatency(handle_);
         ApplyDcb();
+        threadStartedEvent_.emplace(WaitEvent::Mode::AutoReset);
+        outputEmptyEvent_.emplace(WaitEvent::Mode::AutoReset);
+        requireEvents({&*threadStartedEvent_, &*outputEmptyEvent_});
         errors_.store(0, std::memory_order_release);
         {
             const std::lock_guard lock(countersMutex_);
@@ -93,8 +96,8 @@ void TComPortCore::InternalOpen() {
 }
 
 void TComPortCore::WaitThreadStarted() {
-    if (!threadStartedEvent_.WaitFor(kThreadStartTimeoutMs)) {
-        throw EComPortCoreError("Error creating threads");
+    if (!threadStartedEvent_->WaitFor(kThreadStartTimeoutMs)) {
+        throw resourceError(ETIMEDOUT);
     }
 }
 
@@ -118,6 +121,8 @@ void TComPortCore::InternalClose() {
     }
     closeDevice(handle_);
     handle_ = -1;
+    threadStartedEvent_.reset();
+    outputEmptyEvent_.reset();
 }
 
 void TComPortCore::SetDcb(const TDcb& block) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "serial/dcb.h"
@@ -110,8 +111,10 @@ class TComPortCore {
     LineCounters counters_{};
     std::unique_ptr<TComPortEventThread> eventThread_;
     std::unique_ptr<TComPortWriteThread> writeThread_;
-    WaitEvent threadStartedEvent_{WaitEvent::Mode::AutoReset};
-    WaitEvent outputEmptyEvent_{WaitEvent::Mode::AutoReset};
+    // Made by each open and released by its close, so that an open is where
+    // a shortage of descriptors shows (and a later open can succeed).
+    std::optional<WaitEvent> threadStartedEvent_;
+    std::optional<WaitEvent> outputEmptyEvent_;
     TThreadPriority writeThreadPriority_ = tpHigher;
     TThreadPriority eventThreadPriority_ = tpNormal;
 };
