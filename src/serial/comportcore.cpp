@@ -109,7 +109,9 @@ void TComPortCore::InternalClose() {
     active_.store(false, std::memory_order_release);
     {
         const std::lock_guard lock(readLock_);
-        flushDevice(handle_, true, true);
+        // The write thread goes first (it discards its queue on the way), so
+        // that the purge below is the last word: a writer still running
+        // would send the rest of its piece after it.
         if (writeThread_) {
             writeThread_->StopThread();
             writeThread_.reset();
@@ -118,6 +120,7 @@ void TComPortCore::InternalClose() {
             eventThread_->StopThread();
             eventThread_.reset();
         }
+        flushDevice(handle_, true, true);
     }
     closeDevice(handle_);
     handle_ = -1;
