@@ -72,7 +72,7 @@ void TComPortCore::InternalOpen() {
         // The driver's queue sizes are fixed on Linux; InBufSize and
         // OutBufSize size the flow limits and the output ring buffer.
         requestLowLatency(handle_);
-        ApplyDcb();
+        ApplyDcb(dcb_);
         threadStartedEvent_.emplace(WaitEvent::Mode::AutoReset);
         outputEmptyEvent_.emplace(WaitEvent::Mode::AutoReset);
         requireEvents({&*threadStartedEvent_, &*outputEmptyEvent_});
@@ -129,18 +129,22 @@ void TComPortCore::InternalClose() {
 }
 
 void TComPortCore::SetDcb(const TDcb& block) {
-    dcb_ = block;
     if (Active()) {
-        ApplyDcb();
+        ApplyDcb(block);
+    } else {
+        dcb_ = block;
     }
 }
 
-void TComPortCore::ApplyDcb() {
-    if (!applyDcbToDevice(handle_, dcb_)) {
-        // The device keeps its previous settings; report what they are.
+void TComPortCore::ApplyDcb(const TDcb& block) {
+    if (!applyDcbToDevice(handle_, block)) {
+        // The device keeps its previous settings, and so does the block:
+        // termios holds only part of it, so what the device reports is read
+        // over the block it runs on, never over the refused one.
         readDcbFromDevice(handle_, dcb_);
         throw EComPortCoreError("Error setting parameters from DCB");
     }
+    dcb_ = block;
     ApplyModemOutputs();
 }
 

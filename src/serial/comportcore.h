@@ -43,8 +43,8 @@ class TComPortCore {
     void Close();
 
     // Copies the block; while open it is applied at once (may throw "Error
-    // setting parameters from DCB", after which Dcb() holds what the device
-    // still uses).
+    // setting parameters from DCB", after which Dcb() is still the block the
+    // device runs on).
     void SetDcb(const TDcb& block);
     const TDcb& Dcb() const { return dcb_; }
     void SetInBufSize(std::int32_t n) { inBufSize_ = n; }
@@ -83,7 +83,7 @@ class TComPortCore {
     void InternalOpen();
     void InternalClose();
     void WaitThreadStarted();
-    void ApplyDcb();
+    void ApplyDcb(const TDcb& block);
     void ApplyModemOutputs();
     // Input queue count as the event thread sees it (no lock: the descriptor
     // outlives the thread and the count is one system call).

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <functional>
 #include <numeric>
 #include <string>
 #include <thread>
@@ -277,6 +278,63 @@ TEST_F(ComPortIo, ControlBlockChangesApplyAtOnceAndARejectedOneKeepsTheOld) {
     EXPECT_EQ(port.Dcb().BaudRate, 9600U);  // read back from the device
     EXPECT_TRUE(port.IsOpen());
 }
+
+// A change the device refuses leaves the property as it was, and the next
+// valid change is applied as if nothing had happened.
+struct RejectedChange {
+    const char* name;
+    std::function<void(TCustomSerialPort&)> change;
+    std::function<bool(const TCustomSerialPort&)> unchanged;
+};
+
+void PrintTo(const RejectedChange& change, std::ostream* out) {
+    *out << change.name;
+}
+
+class ComPortRejectedChange : public ComPortIo,
+                              public ::testing::WithParamInterface<RejectedChange> {};
+
+TEST_P(ComPortRejectedChange, KeepsThePropertyAndSpoilsNoLaterChange) {
+    port.Open();
+    const TDcb before = port.Dcb();
+    EXPECT_THROW(GetParam().change(port), EComPortCoreError);
+    EXPECT_TRUE(GetParam().unchanged(port));
+    EXPECT_EQ(port.Dcb(), before);
+    port.Close();
+    ASSERT_NO_THROW(port.Open());
+
+    port.SetStopbits(sbTwo);
+    port.SetBaudRate(br9600);
+    termios settings{};
+    ASSERT_EQ(::tcgetattr(pty.slave(), &settings), 0);
+    EXPECT_NE(settings.c_cflag & CSTOPB, 0U);
+    EXPECT_EQ(::cfgetospeed(&settings), static_cast<speed_t>(B9600));
+    EXPECT_TRUE(GetParam().unchanged(port));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ComPortRejectedChange,
+    ::testing::Values(
+        RejectedChange{"RateWithoutATermiosSpeed",
+                       [](TCustomSerialPort& p) { p.SetBaudRate(br14400); },
+                       [](const TCustomSerialPort& p) { return p.UserBaudRate() == 0; }},
+        RejectedChange{"UserRateWithoutATermiosSpeed",
+                       [](TCustomSerialPort& p) { p.SetUserBaudRate(12345); },
+                       [](const TCustomSerialPort& p) { return p.UserBaudRate() == 0; }},
+        RejectedChange{"OneAndAHalfStopBits",
+                       [](TCustomSerialPort& p) { p.SetStopbits(sbOneAndHalf); },
+                       [](const TCustomSerialPort& p) { return p.Stopbits() != sbOneAndHalf; }},
+        RejectedChange{"FourDataBits", [](TCustomSerialPort& p) { p.SetDatabits(db4); },
+                       [](const TCustomSerialPort& p) { return p.Databits() == db8; }},
+        RejectedChange{"DtrDsrFlowControl",
+                       [](TCustomSerialPort& p) { p.SetFlowControl(fwDtrDsr); },
+                       [](const TCustomSerialPort& p) {
+                           return p.FlowControl() == fwNone && p.XOnLim() == 0 && p.XOffLim() == 0;
+                       }},
+        RejectedChange{"ErrorCharacterReplacement",
+                       [](TCustomSerialPort& p) { p.SetOptions(comOptionBit(coErrorChar)); },
+                       [](const TCustomSerialPort& p) { return p.Options() == 0; }}),
+    [](const ::testing::TestParamInfo<RejectedChange>& info) { return info.param.name; });
 
 TEST_F(ComPortIo, APseudoTerminalHasNoModemLinesAndThatIsNoError) {
     int lineEvents = 0;
