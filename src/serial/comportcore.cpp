@@ -72,7 +72,10 @@ void TComPortCore::InternalOpen() {
         // The driver's queue sizes are fixed on Linux; InBufSize and
         // OutBufSize size the flow limits and the output ring buffer.
         requestLowLatency(handle_);
-        ApplyDcb();
+        ApplyDcb(dcb_);
+        threadStartedEvent_.emplace(WaitEvent::Mode::AutoReset);
+        outputEmptyEvent_.emplace(WaitEvent::Mode::AutoReset);
+        requireEvents({&*threadStartedEvent_, &*outputEmptyEvent_});
         errors_.store(0, std::memory_order_release);
         {
             const std::lock_guard lock(countersMutex_);
@@ -93,8 +96,8 @@ void TComPortCore::InternalOpen() {
 }
 
 void TComPortCore::WaitThreadStarted() {
-    if (!threadStartedEvent_.WaitFor(kThreadStartTimeoutMs)) {
-        throw EComPortCoreError("Error creating threads");
+    if (!threadStartedEvent_->WaitFor(kThreadStartTimeoutMs)) {
+        throw resourceError(ETIMEDOUT);
     }
 }
 
@@ -106,7 +109,9 @@ void TComPortCore::InternalClose() {
     active_.store(false, std::memory_order_release);
     {
         const std::lock_guard lock(readLock_);
-        flushDevice(handle_, true, true);
+        // The write thread goes first (it discards its queue on the way), so
+        // that the purge below is the last word: a writer still running
+        // would send the rest of its piece after it.
         if (writeThread_) {
             writeThread_->StopThread();
             writeThread_.reset();
@@ -115,24 +120,31 @@ void TComPortCore::InternalClose() {
             eventThread_->StopThread();
             eventThread_.reset();
         }
+        flushDevice(handle_, true, true);
     }
     closeDevice(handle_);
     handle_ = -1;
+    threadStartedEvent_.reset();
+    outputEmptyEvent_.reset();
 }
 
 void TComPortCore::SetDcb(const TDcb& block) {
-    dcb_ = block;
     if (Active()) {
-        ApplyDcb();
+        ApplyDcb(block);
+    } else {
+        dcb_ = block;
     }
 }
 
-void TComPortCore::ApplyDcb() {
-    if (!applyDcbToDevice(handle_, dcb_)) {
-        // The device keeps its previous settings; report what they are.
+void TComPortCore::ApplyDcb(const TDcb& block) {
+    if (!applyDcbToDevice(handle_, block)) {
+        // The device keeps its previous settings, and so does the block:
+        // termios holds only part of it, so what the device reports is read
+        // over the block it runs on, never over the refused one.
         readDcbFromDevice(handle_, dcb_);
         throw EComPortCoreError("Error setting parameters from DCB");
     }
+    dcb_ = block;
     ApplyModemOutputs();
 }
 

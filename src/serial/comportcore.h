@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "serial/dcb.h"
@@ -42,8 +43,8 @@ class TComPortCore {
     void Close();
 
     // Copies the block; while open it is applied at once (may throw "Error
-    // setting parameters from DCB", after which Dcb() holds what the device
-    // still uses).
+    // setting parameters from DCB", after which Dcb() is still the block the
+    // device runs on).
     void SetDcb(const TDcb& block);
     const TDcb& Dcb() const { return dcb_; }
     void SetInBufSize(std::int32_t n) { inBufSize_ = n; }
@@ -82,7 +83,7 @@ class TComPortCore {
     void InternalOpen();
     void InternalClose();
     void WaitThreadStarted();
-    void ApplyDcb();
+    void ApplyDcb(const TDcb& block);
     void ApplyModemOutputs();
     // Input queue count as the event thread sees it (no lock: the descriptor
     // outlives the thread and the count is one system call).
@@ -110,8 +111,10 @@ class TComPortCore {
     LineCounters counters_{};
     std::unique_ptr<TComPortEventThread> eventThread_;
     std::unique_ptr<TComPortWriteThread> writeThread_;
-    WaitEvent threadStartedEvent_{WaitEvent::Mode::AutoReset};
-    WaitEvent outputEmptyEvent_{WaitEvent::Mode::AutoReset};
+    // Made by each open and released by its close, so that an open is where
+    // a shortage of descriptors shows (and a later open can succeed).
+    std::optional<WaitEvent> threadStartedEvent_;
+    std::optional<WaitEvent> outputEmptyEvent_;
     TThreadPriority writeThreadPriority_ = tpHigher;
     TThreadPriority eventThreadPriority_ = tpNormal;
 };

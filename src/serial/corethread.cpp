@@ -2,13 +2,24 @@
 
 #include <unistd.h>
 
+#include <system_error>
+
 #include "serial/comportcore.h"
+#include "serial/errnomap.h"
 #include "serial/errors.h"
 #include "serial/exceptiondisplay.h"
 #include "serial/safesync.h"
 #include "serial/threadpriority.h"
 
 namespace tovrix {
+
+void requireEvents(std::initializer_list<const WaitEvent*> events) {
+    for (const WaitEvent* event : events) {
+        if (!event->valid()) {
+            throw resourceError(event->error());
+        }
+    }
+}
 
 TComPortCoreThread::TComPortCoreThread(TComPortCore& core) : Core(core), Handle(core.Handle()) {}
 
@@ -22,8 +33,14 @@ TComPortCoreThread::~TComPortCoreThread() {
     }
 }
 
-void TComPortCoreThread::Start() {
-    thread_ = std::thread([this] { Run(); });
+void TComPortCoreThread::Start(std::initializer_list<const WaitEvent*> events) {
+    requireEvents({&StopEvent, &endedEvent_});
+    requireEvents(events);
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error& error) {
+        throw resourceError(error.code().value());
+    }
 }
 
 void TComPortCoreThread::Run() {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <exception>
+#include <initializer_list>
 #include <thread>
 
 #include "serial/serialtypes.h"
@@ -13,8 +14,13 @@ namespace tovrix {
 
 class TComPortCore;
 
+// Throws the open error (see resourceError) unless every event got its descriptor.
+void requireEvents(std::initializer_list<const WaitEvent*> events);
+
 // Base of the two worker threads of an open port. The derived constructor
-// starts the thread; StopThread ends it and must run before destruction.
+// starts the thread; StopThread ends it and must run before destruction. A
+// thread that cannot get what it needs is never started: its constructor
+// throws the open error instead.
 class TComPortCoreThread {
   public:
     virtual ~TComPortCoreThread();
@@ -30,7 +36,11 @@ class TComPortCoreThread {
   protected:
     explicit TComPortCoreThread(TComPortCore& core);
 
-    void Start();
+    // Starts the thread once StopEvent, the thread's own end signal and the
+    // derived class's events all have their descriptors; otherwise, or when
+    // the system has no thread to give, throws the open error. A thread
+    // without them could never be stopped.
+    void Start(std::initializer_list<const WaitEvent*> events = {});
     virtual void Execute() = 0;
     // Called with an exception caught in the thread. The base shows it on
     // the user-interface thread, except the quiet abort.

@@ -1,6 +1,7 @@
 #include "serial/customserialport.h"
 
 #include <array>
+#include <tuple>
 #include <utility>
 
 #include "serial/safesync.h"
@@ -171,81 +172,94 @@ void TCustomSerialPort::Loaded() {
 
 // --- properties -----------------------------------------------------------
 
+template <typename Change>
+void TCustomSerialPort::ChangeSettings(Change&& change) {
+    const auto before =
+        std::apply([](const auto&... value) { return std::make_tuple(value...); }, BlockSettings());
+    change();
+    try {
+        BuildDcb();
+    } catch (...) {
+        // The device refused the block and runs on the old one: so do the
+        // properties, or the refused value would ride along in every later
+        // block and have each of them refused too.
+        BlockSettings() = before;
+        throw;
+    }
+}
+
 void TCustomSerialPort::SetBaudRate(TBaudrate value) {
     if (value == baudRate_) {
         return;
     }
-    baudRate_ = value;
-    if (value != brUser) {
-        userBaudRate_ = 0;
-    }
-    BuildDcb();
+    ChangeSettings([&] {
+        baudRate_ = value;
+        if (value != brUser) {
+            userBaudRate_ = 0;
+        }
+    });
 }
 
 void TCustomSerialPort::SetUserBaudRate(std::int32_t value) {
     if (value == userBaudRate_) {
         return;
     }
-    userBaudRate_ = value;
-    baudRate_ = brUser;
-    BuildDcb();
+    ChangeSettings([&] {
+        userBaudRate_ = value;
+        baudRate_ = brUser;
+    });
 }
 
 void TCustomSerialPort::SetDatabits(TDatabits value) {
     if (value == databits_) {
         return;
     }
-    databits_ = value;
-    BuildDcb();
+    ChangeSettings([&] { databits_ = value; });
 }
 
 void TCustomSerialPort::SetParity(TParity value) {
     if (value == parity_) {
         return;
     }
-    parity_ = value;
-    BuildDcb();
+    ChangeSettings([&] { parity_ = value; });
 }
 
 void TCustomSerialPort::SetStopbits(TStopbits value) {
     if (value == stopbits_) {
         return;
     }
-    stopbits_ = value;
-    BuildDcb();
+    ChangeSettings([&] { stopbits_ = value; });
 }
 
 void TCustomSerialPort::SetOptions(TComOptions value) {
     if (value == options_) {
         return;
     }
-    options_ = value;
-    BuildDcb();
+    ChangeSettings([&] { options_ = value; });
 }
 
 void TCustomSerialPort::SetXOnChar(std::uint8_t value) {
     if (value == xonChar_) {
         return;
     }
-    xonChar_ = value;
-    BuildDcb();
+    ChangeSettings([&] { xonChar_ = value; });
 }
 
 void TCustomSerialPort::SetXOffChar(std::uint8_t value) {
     if (value == xoffChar_) {
         return;
     }
-    xoffChar_ = value;
-    BuildDcb();
+    ChangeSettings([&] { xoffChar_ = value; });
 }
 
 void TCustomSerialPort::SetFlowControl(TFlowControl value) {
     if (value == flowControl_) {
         return;
     }
-    flowControl_ = value;
-    UpdateFlowLimits();
-    BuildDcb();
+    ChangeSettings([&] {
+        flowControl_ = value;
+        UpdateFlowLimits();
+    });
 }
 
 void TCustomSerialPort::SetDTR(bool value) {
@@ -364,42 +378,43 @@ void TCustomSerialPort::ApplyDcbRecord(const TDcb& block) {
     if (block.DCBlength != kDcbLength) {
         RaisePortError("Error setting parameters from DCB");
     }
-    dcb_ = block;
-    baudRate_ = brUser;
-    userBaudRate_ = static_cast<std::int32_t>(block.BaudRate);
-    for (std::size_t i = 0; i < kBaudRates.size(); ++i) {
-        if (kBaudRates[i] == block.BaudRate) {
-            baudRate_ = static_cast<TBaudrate>(i);
-            if (baudRate_ != brUser) {
-                userBaudRate_ = 0;
+    ChangeSettings([&] {
+        dcb_ = block;
+        baudRate_ = brUser;
+        userBaudRate_ = static_cast<std::int32_t>(block.BaudRate);
+        for (std::size_t i = 0; i < kBaudRates.size(); ++i) {
+            if (kBaudRates[i] == block.BaudRate) {
+                baudRate_ = static_cast<TBaudrate>(i);
+                if (baudRate_ != brUser) {
+                    userBaudRate_ = 0;
+                }
+                break;
             }
-            break;
         }
-    }
-    databits_ = block.ByteSize >= 4 && block.ByteSize <= 8
-                    ? static_cast<TDatabits>(block.ByteSize - 4)
-                    : db8;
-    parity_ = block.Parity <= paSpace ? static_cast<TParity>(block.Parity) : paNone;
-    stopbits_ = block.StopBits <= sbTwo ? static_cast<TStopbits>(block.StopBits) : sbOne;
-    flowControl_ = fwNone;
-    for (TFlowControl candidate : {fwDtrDsr, fwRtsCts, fwXOnXOff}) {
-        const std::uint32_t bits = kFlowBits[candidate];
-        if ((block.Flags & bits) == bits) {
-            flowControl_ = candidate;
-            break;
+        databits_ = block.ByteSize >= 4 && block.ByteSize <= 8
+                        ? static_cast<TDatabits>(block.ByteSize - 4)
+                        : db8;
+        parity_ = block.Parity <= paSpace ? static_cast<TParity>(block.Parity) : paNone;
+        stopbits_ = block.StopBits <= sbTwo ? static_cast<TStopbits>(block.StopBits) : sbOne;
+        flowControl_ = fwNone;
+        for (TFlowControl candidate : {fwDtrDsr, fwRtsCts, fwXOnXOff}) {
+            const std::uint32_t bits = kFlowBits[candidate];
+            if ((block.Flags & bits) == bits) {
+                flowControl_ = candidate;
+                break;
+            }
         }
-    }
-    options_ = 0;
-    for (std::size_t option = 0; option < kOptionBits.size(); ++option) {
-        if ((block.Flags & kOptionBits[option]) != 0) {
-            options_ |= static_cast<TComOptions>(1U << option);
+        options_ = 0;
+        for (std::size_t option = 0; option < kOptionBits.size(); ++option) {
+            if ((block.Flags & kOptionBits[option]) != 0) {
+                options_ |= static_cast<TComOptions>(1U << option);
+            }
         }
-    }
-    xonChar_ = block.XonChar;
-    xoffChar_ = block.XoffChar;
-    xonLim_ = block.XonLim;
-    xoffLim_ = block.XoffLim;
-    BuildDcb();
+        xonChar_ = block.XonChar;
+        xoffChar_ = block.XoffChar;
+        xonLim_ = block.XonLim;
+        xoffLim_ = block.XoffLim;
+    });
 }
 
 // --- event delivery -------------------------------------------------------

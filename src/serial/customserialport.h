@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <tuple>
 
 #include "serial/comportcore.h"
 #include "serial/datadispconn.h"
@@ -140,6 +141,17 @@ class TCustomSerialPort : public TDataDispConnComponent {
     void DispatchEvent(TCoreEvent kind, std::uint32_t data, std::exception_ptr error);
     void FireLineEvents(std::uint32_t mask);
     TDcb ComputeDcb() const;
+    // Makes a change of the properties the control block is built from and
+    // applies the new block; when the open device refuses it, the
+    // properties are put back as they were (the block is then the one the
+    // device runs on, as BuildDcb leaves it) and the error propagates.
+    template <typename Change>
+    void ChangeSettings(Change&& change);
+    // Those properties, as one assignable tuple.
+    auto BlockSettings() {
+        return std::tie(baudRate_, userBaudRate_, databits_, parity_, stopbits_, flowControl_,
+                        options_, xonChar_, xoffChar_, xonLim_, xoffLim_);
+    }
 
     std::unique_ptr<TComPortCore> core_;
     TDcb dcb_{};

@@ -80,6 +80,10 @@ EComPortCoreError notSerialError(int comNumber, const std::string& device) {
                              device);
 }
 
+EComPortCoreError resourceError(int error) {
+    return EComPortCoreError("Error creating threads", PortFailure::Other, error);
+}
+
 std::string portFailureText(PortFailure cause) {
     switch (cause) {
         case PortFailure::None:

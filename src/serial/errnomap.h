@@ -34,6 +34,12 @@ EComPortCoreError openError(int error, int comNumber, const std::string& device 
 // COM%d" (or the path, for comNumber 0) with the cause NotSerial.
 EComPortCoreError notSerialError(int comNumber, const std::string& device);
 
+// The exception an open raises when something the port needs besides the
+// device cannot be had (a wake-up descriptor, an epoll set, a thread; near
+// the process's descriptor limit, say): "Error creating threads" with the
+// cause Other and the system's error number.
+EComPortCoreError resourceError(int error);
+
 // "Invalid port number (COM%d)".
 std::string invalidPortText(int comNumber);
 

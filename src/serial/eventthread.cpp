@@ -32,22 +32,37 @@ bool addToEpoll(int epollFd, int fd, std::uint32_t events, std::uint64_t tag) {
 
 TComPortEventThread::TComPortEventThread(TComPortCore& core)
     : TComPortCoreThread(core), callback_(core.EventCallback) {
-    Start();
+    // Everything the thread waits on is set up here, where a failure can
+    // still refuse the open: a thread that cannot see its stop request
+    // could never be ended.
+    requireEvents({&StopEvent, &*Core.outputEmptyEvent_});
+    epollFd_ = ::epoll_create1(EPOLL_CLOEXEC);
+    if (epollFd_ < 0) {
+        throw resourceError(errno);
+    }
+    try {
+        if (!addToEpoll(epollFd_, StopEvent.fd(), EPOLLIN, kStopTag) ||
+            !addToEpoll(epollFd_, Core.outputEmptyEvent_->fd(), EPOLLIN, kOutputEmptyTag) ||
+            !WatchDevice()) {
+            throw resourceError(errno);
+        }
+        Start();
+    } catch (...) {
+        ::close(epollFd_);
+        throw;
+    }
 }
 
 TComPortEventThread::~TComPortEventThread() {
     TComPortCoreThread::StopThread();
+    ::close(epollFd_);
 }
 
 void TComPortEventThread::Execute() {
-    epollFd_ = ::epoll_create1(EPOLL_CLOEXEC);
-    addToEpoll(epollFd_, StopEvent.fd(), EPOLLIN, kStopTag);
-    addToEpoll(epollFd_, Core.outputEmptyEvent_.fd(), EPOLLIN, kOutputEmptyTag);
-    WatchDevice();
     modemLinesSupported_ = readModemLines(Handle, modemLines_);
     lastLineCheck_ = std::chrono::steady_clock::now();
-    Core.outputEmptyEvent_.Reset();
-    Core.threadStartedEvent_.Set();
+    Core.outputEmptyEvent_->Reset();
+    Core.threadStartedEvent_->Set();
 
     while (!Terminated()) {
         epoll_event events[3];
@@ -83,7 +98,7 @@ void TComPortEventThread::Execute() {
                     stop = true;
                     break;
                 case kOutputEmptyTag:
-                    Core.outputEmptyEvent_.Consume();
+                    Core.outputEmptyEvent_->Consume();
                     outputEmpty = true;
                     break;
                 case kDeviceTag:
@@ -115,13 +130,12 @@ void TComPortEventThread::Execute() {
         ReportHangUp();
     }
     ForgetDevice();
-    ::close(epollFd_);
-    epollFd_ = -1;
 }
 
-void TComPortEventThread::WatchDevice() {
+bool TComPortEventThread::WatchDevice() {
     // Edge-triggered: a wake-up means new bytes, not bytes still lying there.
     deviceWatched_ = addToEpoll(epollFd_, Handle, EPOLLIN | EPOLLET, kDeviceTag);
+    return deviceWatched_;
 }
 
 void TComPortEventThread::ForgetDevice() {

@@ -34,7 +34,7 @@ class TComPortEventThread : public TComPortCoreThread {
     // Reports a hang-up noted anywhere (here, or by a read on another
     // thread) once; a read elsewhere is seen at the next poll round.
     void ReportHangUp();
-    void WatchDevice();
+    bool WatchDevice();
     void ForgetDevice();
     // Line-state and line-error changes as event-mask bits.
     std::uint32_t CheckLines();

@@ -4,13 +4,15 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 
 #include "serial/deadline.h"
 
 namespace tovrix {
 
-WaitEvent::WaitEvent(Mode mode) : fd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), mode_(mode) {}
+WaitEvent::WaitEvent(Mode mode)
+    : fd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), error_(fd_ < 0 ? errno : 0), mode_(mode) {}
 
 WaitEvent::~WaitEvent() {
     if (fd_ >= 0) {

@@ -19,7 +19,7 @@ constexpr int kPurgeAckTimeoutMs = 2000;
 
 TComPortWriteThread::TComPortWriteThread(TComPortCore& core)
     : TComPortCoreThread(core), OutputBuffer(core.OutBufSize()) {
-    Start();
+    Start({&PurgeAckEvent, &PurgeRequestEvent, &DataEvent, &PurgeDoneEvent});
 }
 
 TComPortWriteThread::~TComPortWriteThread() {
@@ -27,7 +27,7 @@ TComPortWriteThread::~TComPortWriteThread() {
 }
 
 void TComPortWriteThread::Execute() {
-    Core.threadStartedEvent_.Set();
+    Core.threadStartedEvent_->Set();
     while (!Terminated()) {
         pollfd fds[3] = {{StopEvent.fd(), POLLIN, 0},
                          {PurgeRequestEvent.fd(), POLLIN, 0},
@@ -99,7 +99,7 @@ void TComPortWriteThread::SendQueued() {
     if (OutputBuffer.Count() > 0) {
         DataEvent.Set();  // the next piece, e.g. the part after the wrap
     } else {
-        Core.outputEmptyEvent_.Set();
+        Core.outputEmptyEvent_->Set();
     }
 }
 

@@ -109,7 +109,9 @@ void FailuresTest::watchdogEndsTheTransfer() {
         // No frame after the wrong echo; the end command a watchdog period later.
         QCOMPARE(sent[sent.size() - 2], (Bytes{20, 13, w.confdata[13]}));
         const double wait = eventTime(log, {29, 29}) - eventTime(log, sent[sent.size() - 2]);
-        QVERIFY2(wait > 950 && wait < 1500, qPrintable(QString::number(wait)));
+        // One watchdog period (1000 ms) as the emulator saw it: it may read
+        // the frame late on a busy machine, and the upper limit is a hang's.
+        QVERIFY2(wait > 500 && wait < 5000, qPrintable(QString::number(wait)));
     }
 }
 

@@ -65,6 +65,14 @@ void notifyInChunks(TFRX& window, int chunk, std::vector<int>& counts) {
     };
 }
 
+// True once the emulator has acted on the end command 29 29 that closes a
+// programming run. The window sends it as the run ends, so it reaches the
+// emulator's log some time after the window shows the verdict.
+bool endCommandLogged(const Bench& bench) {
+    const std::vector<Bytes> frames = bench.frames();
+    return !frames.empty() && frames.back() == (Bytes{29, 29});
+}
+
 }  // namespace
 
 class TransfersTest : public QObject {
@@ -153,6 +161,7 @@ void TransfersTest::configurationWriteWithReadBack() {
     QCOMPARE(bench.infoText(), msg(StatusMessage::msgverifyok));
     QCOMPARE(bench.infoColour(), kBlack);
 
+    QVERIFY(waitFor([&] { return endCommandLogged(bench); }, 5000));
     const std::vector<Bytes> frames = bench.frames();
     QCOMPARE(frames.size(), std::size_t{21 + 100 + 128 + 1});
     for (int a = 0; a < 100; ++a) {
@@ -185,6 +194,7 @@ void TransfersTest::tableWriteThenRead() {
     QCOMPARE(bench.infoText(), QStringLiteral("\"write string data\""));
     QVERIFY(waitFor([&] { return bench.transferControlsEnabled(); }, 10000));
     QCOMPARE(bench.infoText(), msg(StatusMessage::msgtabwritten));
+    QVERIFY(waitFor([&] { return endCommandLogged(bench); }, 5000));
     std::vector<Bytes> frames = bench.frames();
     QCOMPARE(frames.size(), std::size_t{1024 + 1});
     QCOMPARE(frames[1], (Bytes{21, 0, 8, 8, image[8], image[9], image[10], image[11], image[12],

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace tovrix::receiver {
@@ -103,8 +104,12 @@ TEST(FrameAssembler, DataBytesThatLookLikeCommandsStayData) {
     EXPECT_EQ(frames[1], (Bytes{24, 1}));
 }
 
+// The second half of a frame comes `gap` after the first. Whether the frame
+// is dropped depends on whether the line was seen silent in between, and
+// when: bytes read late after a reader that was held up prove no gap.
 struct SilenceCase {
     Nanos gap;
+    std::optional<Nanos> quietAfter;  // the line seen silent this long after the first half
     bool dropped;
 };
 
@@ -114,7 +119,13 @@ TEST_P(FrameSilence, GapInsideAFrame) {
     const SilenceCase c = GetParam();
     FrameAssembler assembler(Nanos::zero());
     EXPECT_TRUE(assembler.feed(Bytes{25, 1, 2}, Instant(10ms)).empty());
-    const auto events = assembler.feed(Bytes{3, 6}, Instant(10ms) + c.gap);
+    std::vector<AssemblerEvent> events;
+    if (c.quietAfter) {
+        events = assembler.expire(Instant(10ms) + *c.quietAfter);
+    }
+    for (AssemblerEvent& event : assembler.feed(Bytes{3, 6}, Instant(10ms) + c.gap)) {
+        events.push_back(std::move(event));
+    }
     if (c.dropped) {
         // The old start is dropped; 3 and 6 start no frame.
         ASSERT_EQ(events.size(), 3U);
@@ -128,8 +139,12 @@ TEST_P(FrameSilence, GapInsideAFrame) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Gaps, FrameSilence,
-                         ::testing::Values(SilenceCase{50ms, false}, SilenceCase{100ms, false},
-                                           SilenceCase{100ms + 1us, true}, SilenceCase{2s, true}));
+                         ::testing::Values(SilenceCase{50ms, 40ms, false},
+                                           SilenceCase{2s, 100ms, false},
+                                           SilenceCase{2s, 100ms + 1us, true},
+                                           SilenceCase{2s, 2s, true},
+                                           // The reader was held up for the whole gap.
+                                           SilenceCase{2s, std::nullopt, false}));
 
 TEST(FrameAssembler, ExpireDropsAStalledFrameOnItsOwn) {
     FrameAssembler assembler(Nanos::zero());

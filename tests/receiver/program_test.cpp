@@ -142,24 +142,79 @@ TEST(ReceiverProgram, RefusesAStateFileItCannotRead) {
     EXPECT_FALSE(fs::exists(linkFor(home, 1)));
 }
 
+// How often a log line occurs in the emulator's log so far.
+std::size_t countInLog(const std::string& log, const std::string& line) {
+    const std::string text = "\n" + readFile(log);
+    std::size_t count = 0;
+    for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 TEST(ReceiverProgram, ReassemblesSplitFramesAndDropsStalledOnes) {
     TempDir home;
-    ReceiverProcess receiver({"--fast"}, home.path());
+    const std::string log = home.path() + "/receiver.log";
+    ReceiverProcess receiver({"--fast", "--log", log}, home.path());
     ASSERT_TRUE(receiver.waitReady()) << receiver.errorOutput();
     RawPort port(linkFor(home, 1));
 
-    port.send({25, 1, 2});
-    std::this_thread::sleep_for(milliseconds(10));  // a separate read, well inside 100 ms
-    EXPECT_EQ(port.ask({100, 103}, 11).size(), 11U);
-
     // A frame start followed by more than 100 ms of silence is dropped, so the
-    // next 24 starts a new frame (otherwise 24 24 would swallow it).
+    // next 24 starts a new frame (otherwise 24 24 would swallow it). The
+    // next frame waits for the drop, which a busy machine may make late.
     port.send({24});
-    std::this_thread::sleep_for(milliseconds(150));
+    ASSERT_TRUE(
+        eventually([&] { return countInLog(log, " drop 24\n") == 1; }, milliseconds(10000)));
     EXPECT_EQ(port.ask({24, 1}, 1), Bytes{3});
 
     // Unknown bytes between frames are skipped.
     EXPECT_EQ(port.ask({0, 99, 255, 24, 2}, 1), Bytes{1});
+}
+
+// The halves of a frame 30 ms apart on the line, read 230 ms apart because
+// the emulator was stopped in between: the emulator's own stall is no
+// silence on the line, and the frame is answered.
+TEST(ReceiverProgram, ItsOwnStallIsNoSilenceOnTheLine) {
+    TempDir home;
+    const std::string log = home.path() + "/receiver.log";
+    ReceiverProcess receiver({"--fast", "--log", log}, home.path());
+    ASSERT_TRUE(receiver.waitReady()) << receiver.errorOutput();
+    RawPort port(linkFor(home, 1));
+    const Bytes answer{'T', 'e', 's', 't', ' ', 'B', '3', '=', 100, 13, 10};
+
+    // An attempt counts only when the emulator is stopped well inside the
+    // 100 ms after it read the first half; a busy machine may miss that, and
+    // the attempt is made again.
+    bool attempted = false;
+    for (int attempt = 0; attempt < 50 && !attempted; ++attempt) {
+        const std::size_t seen = countInLog(log, "ignore 0\n");
+        const Clock::time_point sent = Clock::now();
+        // The 0 is logged as soon as it is read, and it is read with the half
+        // frame after it.
+        port.send({0, 25, 1, 2});
+        const Clock::time_point giveUp = sent + milliseconds(10000);
+        while (countInLog(log, "ignore 0\n") == seen) {
+            ASSERT_LT(Clock::now(), giveUp) << "the emulator never read the half frame";
+            std::this_thread::sleep_for(milliseconds(1));
+        }
+        ::kill(receiver.pid(), SIGSTOP);
+        int status = 0;
+        ASSERT_EQ(::waitpid(receiver.pid(), &status, WUNTRACED), receiver.pid());
+        ASSERT_TRUE(WIFSTOPPED(status));
+        attempted = secondsSince(sent) < 0.09;
+        if (attempted) {
+            std::this_thread::sleep_for(milliseconds(30));
+            port.send({100, 103});
+            std::this_thread::sleep_for(milliseconds(170));
+        }
+        ::kill(receiver.pid(), SIGCONT);
+        if (attempted) {
+            EXPECT_EQ(port.receive(answer.size(), milliseconds(5000)), answer);
+        } else {
+            port.ask({100, 103}, answer.size(), milliseconds(1000));
+        }
+    }
+    EXPECT_TRUE(attempted) << "the emulator could never be stopped in time";
 }
 
 TEST(ReceiverProgram, PacedTableStreamTakesTheTimeOfTheWire) {
@@ -168,11 +223,12 @@ TEST(ReceiverProgram, PacedTableStreamTakesTheTimeOfTheWire) {
     ASSERT_TRUE(receiver.waitReady()) << receiver.errorOutput();
     RawPort port(linkFor(home, 1));
     const Clock::time_point start = Clock::now();
-    const Bytes stream = port.ask({23, 0, 0, 32, 0}, 8192, milliseconds(10000));
-    const double seconds = secondsSince(start);
+    const Bytes stream = port.ask({23, 0, 0, 32, 0}, 8192, milliseconds(30000));
     ASSERT_EQ(stream.size(), 8192U);
-    // 8192 bytes of ten bits at 19200 baud: 4.27 s.
-    EXPECT_NEAR(seconds, 4.27, 4.27 * 0.05);
+    // 8192 bytes of ten bits at 19200 baud take 4.27 s, and the stream may
+    // not be faster. How close it comes to that is the transfer benchmark's
+    // business: a busy machine makes it later.
+    EXPECT_GT(secondsSince(start), 4.27 * 0.95);
 }
 
 TEST(ReceiverProgram, FastTableStreamIsImmediate) {
@@ -183,7 +239,7 @@ TEST(ReceiverProgram, FastTableStreamIsImmediate) {
     const Clock::time_point start = Clock::now();
     const Bytes stream = port.ask({23, 0, 0, 32, 0}, 8192, milliseconds(10000));
     EXPECT_EQ(stream.size(), 8192U);
-    EXPECT_LT(secondsSince(start), 0.5);
+    EXPECT_LT(secondsSince(start), 2.0);  // far from the 4.27 s of a paced stream
 }
 
 class StopSignals : public ::testing::TestWithParam<int> {};

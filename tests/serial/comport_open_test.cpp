@@ -288,7 +288,7 @@ TEST(ComPortOpen, DestroyingAnOpenPortClosesItQuietlyAndPromptly) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const double start = test::nowMs();
     port.reset();
-    EXPECT_LT(test::nowMs() - start, 500.0);
+    EXPECT_LT(test::nowMs() - start, 1500.0);  // not the event thread's 2000 ms report time-out
     EXPECT_EQ(closeEvents, 0);
     // The device is free again.
     TComPort again("again");

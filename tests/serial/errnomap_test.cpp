@@ -71,7 +71,7 @@ TEST(Deadline, PollUntilEndsAtTheDeadline) {
                           std::chrono::steady_clock::now() - start)
                           .count();
     EXPECT_GE(took, 59);
-    EXPECT_LT(took, 500);
+    EXPECT_LT(took, 2000);  // only a wait that does not end at its deadline
     ASSERT_EQ(::write(fds[1], "x", 1), 1);
     EXPECT_EQ(pollUntil(&entry, 1, Deadline::never()), 1);
     ::close(fds[0]);

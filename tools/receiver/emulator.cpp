@@ -59,8 +59,11 @@ Instant Emulator::now() const {
 
 int Emulator::run(const volatile std::sig_atomic_t& stop, const sigset_t& pollMask) {
     while (stop == 0) {
+        // Silence is judged only after reading what is waiting: bytes that
+        // arrived while this process was held up (a busy machine, a stop
+        // signal) must join their frame, not count as a gap on the line.
+        takeEvents(assembler_.expire(readInput()));
         const Instant current = now();
-        takeEvents(assembler_.expire(current));
         actOnDueFrames(current);
         writeDueOutput(current);
         if (hangUpPending_ && output_.empty()) {
@@ -94,9 +97,9 @@ int Emulator::run(const volatile std::sig_atomic_t& stop, const sigset_t& pollMa
         if ((fds[0].revents & POLLOUT) != 0) {
             outputBlocked_ = false;
         }
-        if ((fds[0].revents & POLLIN) != 0) {
-            readInput();
-        } else if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        // Waiting input is read at the top of the loop.
+        if ((fds[0].revents & POLLIN) == 0 &&
+            (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
             // The emulator holds the slave open itself, so this means the
             // terminal is broken; waiting on it again would only spin.
             std::cerr << "tovrix-receiver: the pseudo-terminal failed\n";
@@ -109,9 +112,10 @@ int Emulator::run(const volatile std::sig_atomic_t& stop, const sigset_t& pollMa
     return 0;
 }
 
-void Emulator::readInput() {
+Instant Emulator::readInput() {
     std::array<std::uint8_t, 4096> buffer;
     for (;;) {
+        const Instant before = now();
         const ssize_t count = ::read(terminal_.master(), buffer.data(), buffer.size());
         if (count > 0) {
             takeEvents(assembler_.feed(std::span(buffer.data(), std::size_t(count)), now()));
@@ -120,7 +124,9 @@ void Emulator::readInput() {
         if (count < 0 && errno == EINTR) {
             continue;
         }
-        return;  // EAGAIN: all read; EIO: nobody on the other side right now
+        // EAGAIN: all read; EIO: nobody on the other side right now. Either
+        // way nothing was waiting when the read began.
+        return before;
     }
 }
 

@@ -34,7 +34,9 @@ class Emulator {
 
   private:
     Instant now() const;
-    void readInput();
+    // Reads and cuts up whatever is waiting; returns a moment at which
+    // nothing was (the line was quiet then).
+    Instant readInput();
     void takeEvents(std::vector<AssemblerEvent> events);
     void actOnDueFrames(Instant now);
     void act(const AssemblerEvent& frame);

@@ -29,7 +29,7 @@ std::optional<std::size_t> frameLength(std::span<const std::uint8_t> start) {
 
 std::vector<AssemblerEvent> FrameAssembler::feed(std::span<const std::uint8_t> bytes,
                                                  Instant arrival) {
-    std::vector<AssemblerEvent> events = expire(arrival);
+    std::vector<AssemblerEvent> events;
     for (std::uint8_t byte : bytes) {
         lastArrival_ = arrival;
         take(byte, arrival, wire_.pass(arrival), events);
@@ -59,9 +59,10 @@ void FrameAssembler::take(std::uint8_t byte, Instant arrival, Instant finish,
     }
 }
 
-std::vector<AssemblerEvent> FrameAssembler::expire(Instant now) {
+std::vector<AssemblerEvent> FrameAssembler::expire(Instant quietAt) {
     std::vector<AssemblerEvent> events;
-    if (const std::optional<Instant> deadline = silenceDeadline(); deadline && now > *deadline) {
+    if (const std::optional<Instant> deadline = silenceDeadline();
+        deadline && quietAt > *deadline) {
         events.push_back({AssemblerEvent::Kind::Dropped, std::move(partial_), *deadline});
         partial_.clear();
     }

@@ -46,16 +46,24 @@ struct AssemblerEvent {
 // arrives in. Frames have no marker or checksum, so the assembler relies on
 // the command byte and the lengths it implies; a byte that cannot start a
 // frame is skipped so that the stream can get back in step.
+//
+// A frame is dropped for silence only on evidence that the line really was
+// silent: a moment, more than the limit after the frame's last byte, at which
+// nothing was waiting to be read (expire). Bytes that are fed late prove
+// nothing of the kind, for the reader may have been held up while they
+// waited, so feeding never drops a frame.
 class FrameAssembler {
   public:
     // byteTime is the modelled duration of one byte on the incoming line
     // (zero when the line is not modelled).
     explicit FrameAssembler(Nanos byteTime) : wire_(byteTime) {}
 
+    // `arrival` is when the bytes were read.
     std::vector<AssemblerEvent> feed(std::span<const std::uint8_t> bytes, Instant arrival);
 
-    // Drops an incomplete frame whose silence limit has passed by `now`.
-    std::vector<AssemblerEvent> expire(Instant now);
+    // The line was seen silent at `quietAt` (nothing was waiting to be
+    // read): drops an incomplete frame whose silence limit had passed by then.
+    std::vector<AssemblerEvent> expire(Instant quietAt);
 
     // When the incomplete frame, if any, will be dropped.
     std::optional<Instant> silenceDeadline() const;

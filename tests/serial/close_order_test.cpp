@@ -1,0 +1,107 @@
+// The order of what a close does to the device: once it has discarded the
+// output, nothing more may be written. This program watches every write()
+// and tcflush() that reaches the port's descriptor (it defines both, which
+// puts them in front of the C library's for the whole process) and makes the
+// line slow, so that the write thread is still busy when the close begins.
+// It is a program of its own so that no other test runs with them.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "pty_helpers.h"
+#include "serial/comport.h"
+
+namespace {
+
+enum class DeviceCall { Write, FlushOutput };
+
+std::atomic<int> watchedFd{-1};
+std::mutex callsMutex;
+std::vector<DeviceCall> calls;
+
+void note(DeviceCall call) {
+    const std::lock_guard lock(callsMutex);
+    calls.push_back(call);
+}
+
+std::vector<DeviceCall> takeCalls() {
+    const std::lock_guard lock(callsMutex);
+    return std::exchange(calls, {});
+}
+
+// A line that takes 32 bytes a millisecond.
+constexpr std::size_t kBytesPerWrite = 32;
+
+}  // namespace
+
+extern "C" ssize_t write(int fd, const void* buffer, size_t size) {
+    using Write = ssize_t (*)(int, const void*, size_t);
+    static const auto next = reinterpret_cast<Write>(::dlsym(RTLD_NEXT, "write"));
+    if (fd != watchedFd.load() || size == 0) {
+        return next(fd, buffer, size);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const ssize_t written = next(fd, buffer, std::min(size, kBytesPerWrite));
+    if (written > 0) {
+        note(DeviceCall::Write);
+    }
+    return written;
+}
+
+extern "C" int tcflush(int fd, int queue) {
+    if (fd == watchedFd.load() && queue != TCIFLUSH) {
+        note(DeviceCall::FlushOutput);
+    }
+    return ::ioctl(fd, TCFLSH, queue);
+}
+
+namespace tovrix {
+namespace {
+
+TEST(ComPortClose, NothingIsWrittenAfterTheCloseDiscardedTheOutput) {
+    test::PtyPair pty;
+    pty.linkAs(1);
+    TComPort port("RS232");
+    port.SetComNumber(1);
+    port.Open();
+    // The far end takes whatever comes, so that the line keeps moving.
+    std::atomic<bool> reading{true};
+    std::thread farEnd([&] {
+        while (reading.load()) {
+            pty.readMaster(4096, 20);
+        }
+    });
+
+    watchedFd = port.PortHandle();
+    const std::vector<std::uint8_t> block(2000, 0x5A);
+    port.WriteData(block.data(), static_cast<std::int32_t>(block.size()));
+    // Close once the write thread is under way with the block.
+    ASSERT_TRUE(test::pumpUntil(
+        [] {
+            const std::lock_guard lock(callsMutex);
+            return !calls.empty();
+        },
+        10000));
+    port.Close();
+    watchedFd = -1;
+    reading = false;
+    farEnd.join();
+
+    const std::vector<DeviceCall> seen = takeCalls();
+    const auto firstFlush = std::find(seen.begin(), seen.end(), DeviceCall::FlushOutput);
+    ASSERT_NE(firstFlush, seen.end()) << "the close discards the output";
+    EXPECT_EQ(std::count(firstFlush, seen.end(), DeviceCall::Write), 0)
+        << "writes after the output was discarded";
+}
+
+}  // namespace
+}  // namespace tovrix
