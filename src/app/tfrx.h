@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/qttranslation.h"
 #include "config/confblock.h"
 #include "link/statusmessages.h"
 #include "serial/comport.h"
@@ -321,6 +322,7 @@ class TFRX : public QMainWindow {
     std::array<TabCell, 2> editSnapshot_{};
     bool probing_ = false;
 
+    QtTranslation qtTranslation_;
     ErrorDisplay errorDisplay_;
     FileDialogRunner fileDialogRunner_;
     std::unique_ptr<ComLinkPort> linkPort_;
