@@ -30,6 +30,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QStatusBar;
 class QTabWidget;
 class QTableWidget;
@@ -188,7 +189,8 @@ class TFRX : public QMainWindow {
     void TDChange();                // any change of TD1 .. TD3
 
     // ---- controls -----------------------------------------------------------
-    QWidget* client = nullptr;  // the fixed 810 x 734 client area
+    QWidget* client = nullptr;          // the fixed 810 x 734 client area
+    QScrollArea* clientView = nullptr;  // shows it whole, or scrolls it on a small screen
     QFrame* VersionPanel = nullptr;
     QFrame* FirmwarePanel = nullptr;
     QLabel* VLabel = nullptr;
@@ -280,9 +282,11 @@ class TFRX : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void buildFrame();
+    void fitClientToScreen();
     void buildMenus();
     void buildBasicPage();
     void buildConditionBox(QWidget* page);
