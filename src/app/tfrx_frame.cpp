@@ -142,7 +142,7 @@ void TFRX::fitClientToScreen() {
     // less the window frame and the menu bar. The frame is known once the
     // window is shown; until then a title bar's height stands in for it.
     QSize frame = frameGeometry().size() - size();
-    if (frame.isEmpty()) {
+    if (frame.isNull()) {
         frame = QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
     }
     QSize room = shownOn->availableGeometry().size() - frame;
