@@ -195,9 +195,9 @@ void TFRX::MspracheClick() {
 }
 
 void TFRX::setlanguage() {
-    // Every caption and message of the tool is German whatever the setting:
-    // the language is only carried from one run to the next through the
-    // settings file, so there is nothing to switch here.
+    // Every caption and message of the tool is German whatever the setting;
+    // only Qt's own texts in the standard dialogs follow it.
+    qtTranslation_.apply(language);
 }
 
 void TFRX::setInfo(const QString& text) {

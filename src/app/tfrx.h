@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/qttranslation.h"
 #include "config/confblock.h"
 #include "link/statusmessages.h"
 #include "ports/portinfo.h"
@@ -33,6 +34,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QStatusBar;
 class QTabWidget;
 class QTableWidget;
@@ -201,7 +203,8 @@ class TFRX : public QMainWindow {
     void TDChange();                // any change of TD1 .. TD3
 
     // ---- controls -----------------------------------------------------------
-    QWidget* client = nullptr;  // the fixed 810 x 734 client area
+    QWidget* client = nullptr;          // the fixed 810 x 734 client area
+    QScrollArea* clientView = nullptr;  // shows it whole, or scrolls it on a small screen
     QFrame* VersionPanel = nullptr;
     QFrame* FirmwarePanel = nullptr;
     QLabel* VLabel = nullptr;
@@ -295,9 +298,11 @@ class TFRX : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void buildFrame();
+    void fitClientToScreen();
     void buildMenus();
     void buildBasicPage();
     void buildConditionBox(QWidget* page);
@@ -343,6 +348,7 @@ class TFRX : public QMainWindow {
     std::optional<CellEdit> cellEdit_;
     bool probing_ = false;
 
+    QtTranslation qtTranslation_;
     ErrorDisplay errorDisplay_;
     FileDialogRunner fileDialogRunner_;
     std::unique_ptr<ComLinkPort> linkPort_;

@@ -1,13 +1,13 @@
 // Layout of the basic-settings page.
 #include "app/numericedit.h"
 #include "app/tfrx.h"
+#include "app/transferbutton.h"
 #include "app/widgetkit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 
 namespace tovrix {
@@ -16,8 +16,6 @@ namespace {
 
 const QColor kSectionColour(231, 228, 203);
 const QColor kNavy(0, 0, 128);
-const QColor kMaroon(128, 0, 0);
-const QColor kButtonPanel(255, 255, 0);
 
 QFont editFont() {
     return pixelFont(QStringLiteral("Courier New"), 14, true);
@@ -51,15 +49,6 @@ QComboBox* selector(QWidget* parent, const char* name, const QStringList& items,
     return combo;
 }
 
-// A transfer button on its slightly larger yellow panel.
-QPushButton* transferButton(QWidget* page, const char* name, const QString& caption, int x, int y) {
-    QFrame* panel = makePanel(page, "", QRect(x, y, 385, 50), kButtonPanel);
-    auto* button = placed(new QPushButton(caption, panel), name, QRect(4, 4, 377, 42));
-    button->setFont(pixelFont(QStringLiteral("Arial"), 16, true));
-    setTextColour(button, kMaroon);
-    return button;
-}
-
 }  // namespace
 
 void TFRX::buildBasicPage() {
@@ -75,18 +64,25 @@ void TFRX::buildBasicPage() {
                            QStringLiteral("Standardsender (Varon und lowcost-Typen)")},
                           QRect(12, 22, 356, 24));
     BoxStandardsender = placed(new QFrame(sender), "BoxStandardsender", QRect(12, 52, 356, 40));
-    makeLabel(BoxStandardsender, "", QStringLiteral("Bitlänge:"), QRect(4, 10, 70, 20));
+    // Each field is announced by the label beside it (its buddy).
+    QLabel* bitLabel =
+        makeLabel(BoxStandardsender, "", QStringLiteral("Bitlänge:"), QRect(4, 10, 70, 20));
     Bitlaenge =
         numberField(BoxStandardsender, "Bitlaenge", 3, QStringLiteral("100"), QRect(76, 8, 44, 24));
-    makeLabel(BoxStandardsender, "", QStringLiteral("Prüfschärfe:"), QRect(170, 10, 90, 20));
+    bitLabel->setBuddy(Bitlaenge);
+    QLabel* checkLabel =
+        makeLabel(BoxStandardsender, "", QStringLiteral("Prüfschärfe:"), QRect(170, 10, 90, 20));
     Pruefanzahl = numberField(BoxStandardsender, "Pruefanzahl", 3, QStringLiteral("100"),
                               QRect(262, 8, 44, 24));
+    checkLabel->setBuddy(Pruefanzahl);
     BoxStandardsender->hide();
 
     QGroupBox* repeat = box(page, "WDHBox", QStringLiteral(" repetierende gleiche Empfangsdaten "),
                             QRect(396, 28, 381, 100));
-    makeLabel(repeat, "", QStringLiteral("Sperrzeit:"), QRect(14, 34, 70, 20));
+    QLabel* lockoutLabel =
+        makeLabel(repeat, "", QStringLiteral("Sperrzeit:"), QRect(14, 34, 70, 20));
     WDH = numberField(repeat, "WDH", 3, QStringLiteral("100"), QRect(86, 32, 44, 24));
+    lockoutLabel->setBuddy(WDH);
     makeLabel(repeat, "", QStringLiteral("(x 10ms)"), QRect(140, 34, 80, 20));
     makeLabel(repeat, "", QStringLiteral("( >= 25 empfohlen)"), QRect(86, 64, 200, 20));
 
@@ -113,12 +109,14 @@ void TFRX::buildBasicPage() {
                          {QStringLiteral("  RTS -off-"), QStringLiteral(" RTS standard"),
                           QStringLiteral(" RTS reverse")},
                          QRect(14, 22, 150, 24));
-    makeLabel(handshake, "", QStringLiteral("(RTS-Ausgang)"), QRect(176, 24, 120, 20));
+    makeLabel(handshake, "", QStringLiteral("(RTS-Ausgang)"), QRect(176, 24, 120, 20))
+        ->setBuddy(CBhandRTS);
     CBhandCTS = selector(handshake, "CBhandCTS",
                          {QStringLiteral("  CTS -off-"), QStringLiteral(" CTS standard"),
                           QStringLiteral(" CTS reverse")},
                          QRect(14, 52, 150, 24));
-    makeLabel(handshake, "", QStringLiteral("(CTS-Eingang)"), QRect(176, 54, 120, 20));
+    makeLabel(handshake, "", QStringLiteral("(CTS-Eingang)"), QRect(176, 54, 120, 20))
+        ->setBuddy(CBhandCTS);
 
     sectionHeader(page, QStringLiteral("weitere Funktionen"), QRect(8, 368, 380, 18));
     sectionHeader(page, QStringLiteral("Spannungsausgabe"), QRect(396, 368, 381, 18));
@@ -129,15 +127,16 @@ void TFRX::buildBasicPage() {
                           QRect(14, 36, 100, 20));
     // The caption ends in a colon: the box follows its text.
     CBinitstring->setLayoutDirection(Qt::RightToLeft);
-    makeLabel(init, "", QStringLiteral("Zeile:"), QRect(150, 36, 50, 20));
+    QLabel* lineLabel = makeLabel(init, "", QStringLiteral("Zeile:"), QRect(150, 36, 50, 20));
     InitString = numberField(init, "InitString", 3, QStringLiteral("100"), QRect(200, 34, 44, 24));
+    lineLabel->setBuddy(InitString);
 
     buildAnalogueBox(page);
 
     LeseButton =
-        transferButton(page, "LeseButton", QStringLiteral("Konfiguration auslesen"), 8, 500);
-    ProgButton =
-        transferButton(page, "ProgButton", QStringLiteral("Konfiguration programmieren"), 396, 500);
+        makeTransferButton(page, "LeseButton", QStringLiteral("Konfiguration auslesen"), 8, 500);
+    ProgButton = makeTransferButton(page, "ProgButton",
+                                    QStringLiteral("Konfiguration programmieren"), 396, 500);
 }
 
 void TFRX::buildConditionBox(QWidget* page) {
@@ -149,10 +148,16 @@ void TFRX::buildConditionBox(QWidget* page) {
     const std::array<const char*, 6> valueNames{"EB11", "EB12", "EB21", "EB22", "EB31", "EB32"};
     for (int byte = 0; byte < 3; ++byte) {
         const int y = 22 + 28 * byte;
-        makeLabel(conditions, "", QStringLiteral("Bedingung %1. Byte (=B%1):").arg(byte + 1),
-                  QRect(14, y + 2, 176, 20));
-        makeLabel(conditions, "", QStringLiteral("AND"), QRect(290, y + 2, 36, 20))
-            ->setAlignment(Qt::AlignCenter);
+        const QString condition = QStringLiteral("Bedingung %1. Byte (=B%1):").arg(byte + 1);
+        QLabel* rowLabel = makeLabel(conditions, "", condition, QRect(14, y + 2, 176, 20));
+        QLabel* andLabel =
+            makeLabel(conditions, "", QStringLiteral("AND"), QRect(290, y + 2, 36, 20));
+        andLabel->setAlignment(Qt::AlignCenter);
+        // A screen reader names a selector by the label it is the buddy of
+        // and a field by its own name; the three rows differ only in the
+        // row caption, so every name carries it.
+        andLabel->setAccessibleName(condition + QStringLiteral(" AND"));
+        const std::array<QLabel*, 2> labels{rowLabel, andLabel};
         for (int second = 0; second < 2; ++second) {
             const auto i = static_cast<std::size_t>(2 * byte + second);
             const int x = second == 0 ? 190 : 330;
@@ -160,6 +165,9 @@ void TFRX::buildConditionBox(QWidget* page) {
                 selector(conditions, operatorNames[i], operators, QRect(x, y, 48, 24));
             conditionValues[i] = numberField(conditions, valueNames[i], 3, QStringLiteral("100"),
                                              QRect(x + 52, y, 44, 24));
+            labels[static_cast<std::size_t>(second)]->setBuddy(conditionOperators[i]);
+            conditionValues[i]->setAccessibleName(condition +
+                                                  QStringLiteral(" Wert %1").arg(second + 1));
         }
     }
     const std::array<const char*, 2> legendLeft{"Legende: das empfangene", "Byte muss:"};
@@ -177,13 +185,17 @@ void TFRX::buildConditionBox(QWidget* page) {
 
 void TFRX::buildAnalogueBox(QWidget* page) {
     QGroupBox* analogue = box(page, "AnalogBox", QString(), QRect(396, 390, 381, 100));
-    makeLabel(analogue, "", QStringLiteral("Auflösung:"), QRect(14, 14, 74, 20));
+    QLabel* resolutionLabel =
+        makeLabel(analogue, "", QStringLiteral("Auflösung:"), QRect(14, 14, 74, 20));
     PWMperiod = numberField(analogue, "PWMperiod", 3, QStringLiteral("100"), QRect(90, 12, 44, 24));
+    resolutionLabel->setBuddy(PWMperiod);
     makeLabel(analogue, "", QStringLiteral("(Schritte insgesamt)"), QRect(144, 14, 160, 20));
-    makeLabel(analogue, "", QStringLiteral("offset:"), QRect(14, 44, 74, 20));
+    QLabel* offsetLabel = makeLabel(analogue, "", QStringLiteral("offset:"), QRect(14, 44, 74, 20));
     ADoffset = numberField(analogue, "ADoffset", 5, QStringLiteral("10000"), QRect(90, 42, 60, 24));
-    makeLabel(analogue, "", QStringLiteral("gain:"), QRect(170, 44, 40, 20));
+    offsetLabel->setBuddy(ADoffset);
+    QLabel* gainLabel = makeLabel(analogue, "", QStringLiteral("gain:"), QRect(170, 44, 40, 20));
     ADgain = numberField(analogue, "ADgain", 5, QStringLiteral("10000"), QRect(212, 42, 60, 24));
+    gainLabel->setBuddy(ADgain);
     ADoffset->setEnabled(false);
     ADgain->setEnabled(false);
     CBlockAD = placed(new QCheckBox(QStringLiteral("offset / gain änderbar"), analogue), "CBlockAD",

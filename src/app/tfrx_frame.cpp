@@ -1,15 +1,24 @@
 // The window's fixed frame: version panels, page control, info line, gauge,
-// status bar, the hidden helpers and the timers.
+// status bar, the hidden helpers and the timers; the view that scrolls the
+// client area when the screen is too small for it.
 #include "app/numericedit.h"
 #include "app/tfrx.h"
+#include "app/viewportfit.h"
 #include "app/widgetkit.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWindow>
 
 namespace tovrix {
 
@@ -31,11 +40,26 @@ QFrame* versionPanel(QWidget* parent, const char* name, int y, QLabel*& caption,
 }  // namespace
 
 void TFRX::buildFrame() {
-    client = new QWidget(this);
+    client = new QWidget;
     client->setObjectName(QStringLiteral("FRXclient"));
     client->setFixedSize(kClientWidth, kClientHeight);
     setBackground(client, Qt::white);
-    setCentralWidget(client);
+    // The client area sits in a view that is exactly as large where the
+    // screen has room for it, and scrolls where it has not (a small screen,
+    // a large scale factor).
+    clientView = new QScrollArea(this);
+    clientView->setObjectName(QStringLiteral("FRXview"));
+    clientView->setFrameShape(QFrame::NoFrame);
+    clientView->setWidget(client);
+    setCentralWidget(clientView);
+    fitClientToScreen();
+    // Where the view scrolls, the control that takes the keyboard focus
+    // comes into sight, whichever way it got the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && client->isAncestorOf(now)) {
+            clientView->ensureWidgetVisible(now);
+        }
+    });
 
     PPage = placed(new QTabWidget(client), "PPage", QRect(8, 48, 793, 593));
     Pbasic = new QWidget;
@@ -107,6 +131,31 @@ void TFRX::buildFrame() {
     resettimer = new QTimer(this);
     resettimer->setObjectName(QStringLiteral("resettimer"));
     resettimer->setInterval(200);
+}
+
+void TFRX::fitClientToScreen() {
+    const QScreen* shownOn = screen();
+    if (shownOn == nullptr) {
+        return;
+    }
+    // The room the screen leaves for the client area: its available part
+    // less the window frame and the menu bar. The frame is known once the
+    // window is shown; until then a title bar's height stands in for it.
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isNull()) {
+        frame = QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    }
+    QSize room = shownOn->availableGeometry().size() - frame;
+    room.rheight() -= menuBar()->sizeHint().height();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, clientView);
+    clientView->setFixedSize(fittedViewport(client->size(), room, scrollBar));
+}
+
+void TFRX::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    fitClientToScreen();
+    connect(windowHandle(), &QWindow::screenChanged, this, &TFRX::fitClientToScreen,
+            Qt::UniqueConnection);
 }
 
 QString TFRX::statusPanelText(int panel) const {

@@ -3,13 +3,13 @@
 #include "app/griddelegate.h"
 #include "app/numericedit.h"
 #include "app/tfrx.h"
+#include "app/transferbutton.h"
 #include "app/widgetkit.h"
 
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -32,7 +32,6 @@ const QColor kNavy(0, 0, 128);
 const QColor kPurple(128, 0, 128);
 const QColor kLightYellow(255, 255, 172);
 const QColor kLightCyan(128, 255, 255);
-const QColor kMaroon(128, 0, 0);
 
 struct SamplePart {
     const char* text;
@@ -105,22 +104,15 @@ QLabel* legendText(QWidget* legend, int x, int y, const QString& text) {
     return label;
 }
 
-QPushButton* tableButton(QWidget* page, const char* name, const QString& caption, int x, int y) {
-    QFrame* panel = makePanel(page, "", QRect(x, y, 385, 50), QColor(255, 255, 0));
-    auto* button = placed(new QPushButton(caption, panel), name, QRect(4, 4, 377, 42));
-    button->setFont(pixelFont(QStringLiteral("Arial"), 16, true));
-    setTextColour(button, kMaroon);
-    return button;
-}
-
 }  // namespace
 
 void TFRX::buildTablePage() {
     buildLegend(Pstring);
     buildGrid(Pstring);
-    Butread64 = tableButton(Pstring, "Butread64", QStringLiteral("Tabelle auslesen"), 8, 500);
-    Butwrite64 =
-        tableButton(Pstring, "Butwrite64", QStringLiteral("Tabelle programmieren"), 396, 500);
+    Butread64 =
+        makeTransferButton(Pstring, "Butread64", QStringLiteral("Tabelle auslesen"), 8, 500);
+    Butwrite64 = makeTransferButton(Pstring, "Butwrite64", QStringLiteral("Tabelle programmieren"),
+                                    396, 500);
 }
 
 void TFRX::buildLegend(QWidget* page) {
@@ -193,6 +185,7 @@ void TFRX::buildLegend(QWidget* page) {
     // The last entry's explanation is followed by the pause-unit field.
     const int fieldX = pauseText->x() + pauseText->width() + 2;
     Pause1 = new NumericEdit(legend, QStringLiteral("Pause1"), 3, QStringLiteral("  1"));
+    pauseText->setBuddy(Pause1);
     Pause1->setGeometry(fieldX, kRowY[3] - 1, 40, 20);
     Pause1->setFont(pixelFont(QStringLiteral("Courier New"), 13, true));
     setTextColour(Pause1, Qt::red);
@@ -202,6 +195,8 @@ void TFRX::buildLegend(QWidget* page) {
 void TFRX::buildGrid(QWidget* page) {
     Tabwerte = placed(new QTableWidget(kTableLines, kLineCells + 1, page), "Tabwerte",
                       QRect(8, 100, 769, 393));
+    // Not "Ausgabetabelle": that is the page's name already.
+    Tabwerte->setAccessibleName(QStringLiteral("Tabellenwerte"));
     auto* header = new GridHeader(Tabwerte);
     header->setObjectName(QStringLiteral("TabwerteHeader"));
     Tabwerte->setHorizontalHeader(header);

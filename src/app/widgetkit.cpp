@@ -5,6 +5,9 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <initializer_list>
+#include <utility>
+
 namespace tovrix {
 
 QFont pixelFont(const QString& family, int pixels, bool bold) {
@@ -20,12 +23,36 @@ QFont pixelFont(const QString& family, int pixels, bool bold) {
     return font;
 }
 
-void setBackground(QWidget* widget, const QColor& colour) {
+namespace {
+
+// Sets each background role to the colour and its text role to a colour
+// that reads on it.
+void setColourPairs(
+    QWidget* widget, const QColor& colour,
+    std::initializer_list<std::pair<QPalette::ColorRole, QPalette::ColorRole>> pairs) {
+    const QColor text = colour.value() > 128 ? QColor(Qt::black) : QColor(Qt::white);
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    palette.setColor(QPalette::Base, colour);
-    palette.setColor(QPalette::Button, colour);
+    for (const auto& [background, foreground] : pairs) {
+        palette.setColor(background, colour);
+        palette.setColor(QPalette::Active, foreground, text);
+        palette.setColor(QPalette::Inactive, foreground, text);
+        palette.setColor(QPalette::Disabled, foreground, colour.darker());
+    }
     widget->setPalette(palette);
+}
+
+}  // namespace
+
+void setBackground(QWidget* widget, const QColor& colour) {
+    setColourPairs(widget, colour,
+                   {{QPalette::Window, QPalette::WindowText},
+                    {QPalette::Base, QPalette::Text},
+                    {QPalette::Button, QPalette::ButtonText}});
+    widget->setAutoFillBackground(true);
+}
+
+void setWindowColour(QWidget* widget, const QColor& colour) {
+    setColourPairs(widget, colour, {{QPalette::Window, QPalette::WindowText}});
     widget->setAutoFillBackground(true);
 }
 

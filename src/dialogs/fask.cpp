@@ -1,5 +1,6 @@
 #include "dialogs/fask.h"
 
+#include "app/widgetkit.h"
 #include "dialogs/windowplacement.h"
 
 #include <QEvent>
@@ -41,10 +42,7 @@ TFask::TFask(QWidget* parent) : QDialog(parent) {
     setFont(form);
 
     const QColor yellow(255, 255, 0);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, yellow);
-    setPalette(palette);
-    setAutoFillBackground(true);
+    setWindowColour(this, yellow);
 
     M = new QTextEdit(this);
     M->setObjectName(QStringLiteral("M"));

@@ -1,5 +1,6 @@
 #include "dialogs/helpform.h"
 
+#include "app/widgetkit.h"
 #include "config/beep.h"
 #include "config/maker.h"
 #include "dialogs/manuals.h"
@@ -72,10 +73,7 @@ Thelpform::Thelpform(QWidget* parent)
     setFixedSize(kClientWidth, kClientHeight);
     setFont(formFont());
 
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    setPalette(palette);
-    setAutoFillBackground(true);
+    setWindowColour(this, Qt::white);
 
     buildManuals();
     buildContactBlock();

@@ -16,6 +16,10 @@ Frame buildFrame(Command command, std::int32_t position, int count, const FrameS
     const std::uint8_t a = addressByte(position);
     const std::uint8_t ah = addressHighByte(position);
     Frame frame;
+    // Room for a table chunk, the longest usual frame, from the start. This
+    // also keeps GCC 12 at -O3 from misreading the inserts into a one-byte
+    // vector as copies out of bounds.
+    frame.bytes.reserve(4 + kChunkSize);
     frame.bytes.push_back(static_cast<std::uint8_t>(command));
     frame.watchdog = kAnswerWatchdog;
     switch (command) {

@@ -1,7 +1,9 @@
 // Takes pictures of both pages of the real main window as the X server shows
-// them: run it under Xvfb (docs/make-screenshots.sh does). Not a test; it
+// them, or with --dark of the basic-settings page under a dark desktop
+// palette: run it under Xvfb (docs/make-screenshots.sh does). Not a test; it
 // makes the pictures in the documentation.
 #include "app/tfrx.h"
+#include "common/dark_palette.h"
 #include "dialogs/fask.h"
 #include "dialogs/helpform.h"
 
@@ -14,6 +16,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -39,10 +42,14 @@ tovrix::TabData exampleTable() {
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT-DIRECTORY\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT-DIRECTORY [--dark]\n", argv[0]);
         return 2;
     }
     const QDir output(QString::fromLocal8Bit(argv[1]));
+    const bool dark = argc > 2 && std::strcmp(argv[2], "--dark") == 0;
+    if (dark) {
+        QApplication::setPalette(tovrix::test::darkPalette());
+    }
 
     tovrix::TFRX FRX;
     tovrix::Thelpform helpform;
@@ -64,6 +71,11 @@ int main(int argc, char* argv[]) {
     };
     // Well after the start-up step, so the page shows the block.
     QTimer::singleShot(600, &FRX, [&] {
+        if (dark) {
+            grab("screenshot-dark.png");
+            application.quit();
+            return;
+        }
         grab("screenshot-basic.png");
         FRX.tabdata = exampleTable();
         bool ok = false;
