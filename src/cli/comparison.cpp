@@ -31,8 +31,12 @@ const std::map<int, std::string>& fieldNames() {
             {conf::kChecksum, "checksum"},
         };
         for (std::size_t i = 0; i < conf::kConditionOperator.size(); ++i) {
-            const std::string condition =
-                "B" + std::to_string(i / 2 + 1) + " condition " + std::to_string(i % 2 + 1);
+            // Appended piece by piece: GCC 12's -O3 sees a false overlap in
+            // "B" + std::to_string(...).
+            std::string condition = "B";
+            condition += std::to_string(i / 2 + 1);
+            condition += " condition ";
+            condition += std::to_string(i % 2 + 1);
             map[conf::kConditionOperator[i]] = condition + " operator";
             map[conf::kConditionValue[i]] = condition + " value";
         }

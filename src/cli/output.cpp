@@ -48,7 +48,10 @@ std::string printable(const std::vector<int>& bytes) {
 std::string joined(const std::vector<int>& values) {
     std::string out;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        out += (i == 0 ? "" : " ") + std::to_string(values[i]);
+        if (i != 0) {
+            out += ' ';
+        }
+        out += std::to_string(values[i]);
     }
     return out;
 }
