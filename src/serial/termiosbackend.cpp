@@ -1,5 +1,6 @@
 #include "serial/termiosbackend.h"
 
+#include <sys/ioctl.h>
 #include <termios.h>
 
 #include <array>
@@ -260,6 +261,14 @@ bool readDcbFromDevice(int fd, TDcb& dcb) {
 }
 
 bool flushDevice(int fd, bool input, bool output) {
+    // Output the driver has already passed on is no longer this side's to
+    // discard. On a pseudo-terminal it waits in the far end's input, where
+    // a flush would still destroy it (a request, or the end command just
+    // before a close), although it has left the port.
+    int unsent = 0;
+    if (output && ::ioctl(fd, TIOCOUTQ, &unsent) == 0 && unsent == 0) {
+        output = false;
+    }
     if (!input && !output) {
         return true;
     }

@@ -38,6 +38,8 @@ unsigned termiosSpeedFor(std::uint32_t rate);
 bool setRawMode(int fd);
 bool applyDcbToDevice(int fd, const TDcb& dcb);
 bool readDcbFromDevice(int fd, TDcb& dcb);
+// Discards unread input and unsent output; output the driver reports as all
+// passed on is left alone.
 bool flushDevice(int fd, bool input, bool output);
 
 }  // namespace tovrix

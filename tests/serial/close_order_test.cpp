@@ -3,6 +3,8 @@
 // and tcflush() that reaches the port's descriptor (it defines both, which
 // puts them in front of the C library's for the whole process) and makes the
 // line slow, so that the write thread is still busy when the close begins.
+// The slow line always has a byte on its way (its driver reports unsent
+// output), as a real one would, so the close has output to discard.
 // It is a program of its own so that no other test runs with them.
 
 #include <dlfcn.h>
@@ -11,8 +13,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdarg>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -55,6 +59,21 @@ extern "C" ssize_t write(int fd, const void* buffer, size_t size) {
         note(DeviceCall::Write);
     }
     return written;
+}
+
+extern "C" int ioctl(int fd, unsigned long request, ...) {
+    va_list arguments;
+    va_start(arguments, request);
+    void* argument = va_arg(arguments, void*);
+    va_end(arguments);
+    using Ioctl = int (*)(int, unsigned long, ...);
+    static const auto next = reinterpret_cast<Ioctl>(::dlsym(RTLD_NEXT, "ioctl"));
+    const int result = next(fd, request, argument);
+    if (result == 0 && request == TIOCOUTQ && fd == watchedFd.load()) {
+        int* unsent = static_cast<int*>(argument);
+        *unsent = std::max(*unsent, 1);
+    }
+    return result;
 }
 
 extern "C" int tcflush(int fd, int queue) {

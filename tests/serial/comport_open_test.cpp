@@ -273,6 +273,25 @@ TEST(ComPortOpen, BufferSizesChangeOnlyWhileClosed) {
 namespace tovrix {
 namespace {
 
+TEST(ComPortOpen, OutputThatLeftThePortSurvivesTheClose) {
+    // The far end of a pseudo-terminal may read late; a close right after
+    // the last byte left must not take back what it has not read yet (a
+    // flush of the slave used to do so now and then, so try many times).
+    test::PtyPair pty;
+    pty.linkAs(1);
+    TComPort port("RS232");
+    port.SetComNumber(1);
+    for (int round = 0; round < 200; ++round) {
+        port.Open();
+        const std::uint8_t end[2] = {29, static_cast<std::uint8_t>(round)};
+        port.WriteData(end, 2);
+        ASSERT_TRUE(test::pumpUntil([&] { return port.OutputFree() == port.OutBufSize(); }, 5000));
+        port.Close();
+        ASSERT_EQ(pty.readMaster(2, 5000), std::vector<std::uint8_t>(end, end + 2))
+            << "round " << round;
+    }
+}
+
 TEST(ComPortOpen, DestroyingAnOpenPortClosesItQuietlyAndPromptly) {
     test::PtyPair pty;
     pty.linkAs(1);
