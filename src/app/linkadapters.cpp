@@ -2,8 +2,11 @@
 
 #include "app/numericedit.h"
 #include "app/tfrx.h"
+#include "dialogs/porttexts.h"
 #include "serial/comport.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QColor>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,35 +26,36 @@ ComLinkPort::ComLinkPort(TComPort& port, std::function<int()> selectedPort)
     : port_(port), selectedPort_(std::move(selectedPort)) {}
 
 bool ComLinkPort::restart() {
+    const int n = selectedPort_();
+    openFailure_.clear();
     try {
         port_.Close();
         // The port is closed here, so the number is only stored; it already
         // matches the selection unless the port probe borrowed the port.
-        port_.SetComNumber(static_cast<std::uint16_t>(selectedPort_()));
+        port_.SetComNumber(static_cast<std::uint16_t>(n));
         port_.Open();
+        // Named now: a device that goes away may take its link with it.
+        name_ = portNameText(n).toStdString();
         return true;
-    } catch (const std::exception&) {
-        // A port that cannot be opened lets no transfer start; nothing is shown.
+    } catch (const std::exception& error) {
+        openFailure_ = openFailureText(n, error).toStdString();
         return false;
     }
 }
 
-void ComLinkPort::writeByte(std::uint8_t byte) {
-    port_.WriteByte(byte);
+void ComLinkPort::writeFrame(const std::vector<std::uint8_t>& frame) {
+    port_.WriteData(frame.data(), static_cast<std::int32_t>(frame.size()));
 }
 
 std::uint8_t ComLinkPort::readByte() {
     return port_.ReadByte();
 }
 
-void ComLinkPort::clearOutput() {
-    // Every answer from the receiver asks for this, and by then the request
-    // it answers has normally left the component's buffer: there is nothing
-    // to discard. The purge is a handshake with the port's write thread that
-    // costs two thread switches on every answer, so it runs only when the
-    // component still holds unsent bytes.
-    if (port_.OutputFree() < port_.OutBufSize()) {
-        port_.ClearOutput();
+void ComLinkPort::close() {
+    try {
+        port_.Close();
+    } catch (const std::exception&) {
+        // The device is gone already; the next start opens the port afresh.
     }
 }
 
@@ -84,16 +88,40 @@ void WindowLinkView::setGaugeValue(int value) {
 }
 
 void WindowLinkView::setTransferControlsEnabled(bool enabled) {
+    // Disabling the control that has the focus moves it on (to a hidden test
+    // field, as it happens): it is noted first and given back at the end.
+    if (!enabled && controlsEnabled_) {
+        focusBefore_ = QApplication::focusWidget();
+    }
     for (QWidget* control :
          {static_cast<QWidget*>(window_.LeseButton), static_cast<QWidget*>(window_.ProgButton),
           static_cast<QWidget*>(window_.Butread64), static_cast<QWidget*>(window_.Butwrite64),
           static_cast<QWidget*>(window_.BaudBox)}) {
         control->setEnabled(enabled);
     }
+    if (enabled && !controlsEnabled_ && focusBefore_ != nullptr && focusBefore_->isEnabled()) {
+        focusBefore_->setFocus(Qt::OtherFocusReason);
+    }
+    controlsEnabled_ = enabled;
 }
 
 void WindowLinkView::setTestButtonEnabled(bool enabled) {
     window_.BTeststring->setEnabled(enabled);
+}
+
+// A programming run sends what the window showed at its start; until it
+// ends, nothing may change that data (the pages, loading a file, a new
+// file) or start another transfer in its place (the Kommunikation menu's
+// starters, the test telegram).
+void WindowLinkView::programmingChanged(bool running) {
+    for (QWidget* page : {window_.Pbasic, window_.Pstring}) {
+        page->setEnabled(!running);
+    }
+    for (QAction* action : {window_.Mneu, window_.MLaden, window_.MDatensenden,
+                            window_.MDatenempfangen, window_.Mwrite64, window_.Mread64}) {
+        action->setEnabled(!running);
+    }
+    window_.BTeststring->setEnabled(!running);
 }
 
 void WindowLinkView::clearSystemListing() {

@@ -3,7 +3,12 @@
 #include "link/linkinterfaces.h"
 #include "link/qtlinktimer.h"
 
+#include <QPointer>
+#include <QWidget>
+
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace tovrix {
 
@@ -17,13 +22,17 @@ class ComLinkPort : public LinkPort {
     ComLinkPort(TComPort& port, std::function<int()> selectedPort);
 
     bool restart() override;
-    void writeByte(std::uint8_t byte) override;
+    std::string openFailure() const override { return openFailure_; }
+    void writeFrame(const std::vector<std::uint8_t>& frame) override;
     std::uint8_t readByte() override;
-    void clearOutput() override;
+    void close() override;
+    std::string name() const override { return name_; }
 
   private:
     TComPort& port_;
     std::function<int()> selectedPort_;
+    std::string openFailure_;
+    std::string name_;  // the port and the device it opened, for messages
 };
 
 // What the transfers show: the window's info line, gauge, buttons, memos,
@@ -39,6 +48,7 @@ class WindowLinkView : public LinkView {
     void setGaugeValue(int value) override;
     void setTransferControlsEnabled(bool enabled) override;
     void setTestButtonEnabled(bool enabled) override;
+    void programmingChanged(bool running) override;
     void clearSystemListing() override;
     void appendSystemListing(const std::string& line) override;
     void clearTestLog() override;
@@ -50,6 +60,10 @@ class WindowLinkView : public LinkView {
 
   private:
     TFRX& window_;
+    bool controlsEnabled_ = true;
+    // The control that had the focus when the transfer started; it gets it
+    // back when the transfer ends.
+    QPointer<QWidget> focusBefore_;
 };
 
 }  // namespace tovrix

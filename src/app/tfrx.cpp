@@ -77,6 +77,7 @@ TFRX::~TFRX() {
     // No receive event may reach a window that is going away, and errors of
     // later port events go back to the default display.
     RS232.OnDataRecived = nullptr;
+    RS232.OnHangUp = nullptr;
     setExceptionDisplay({});
     try {
         RS232.Close();

@@ -354,6 +354,8 @@ class TFRX : public QMainWindow {
     std::unique_ptr<ComLinkPort> linkPort_;
     std::unique_ptr<QtLinkTimer> watchdogTimer_;
     std::unique_ptr<QtLinkTimer> resetTimer_;
+    QTimer* quietTimer_ = nullptr;  // the transfers' wait for a quiet line
+    std::unique_ptr<QtLinkTimer> quietLinkTimer_;
     std::unique_ptr<WindowLinkView> linkView_;
     std::unique_ptr<TransferSequence> transfers_;
 

@@ -19,9 +19,13 @@ void TFRX::connectTransfers() {
     linkPort_ = std::make_unique<ComLinkPort>(RS232, [this] { return selectedPort(); });
     watchdogTimer_ = std::make_unique<QtLinkTimer>(*Timer1);
     resetTimer_ = std::make_unique<QtLinkTimer>(*resettimer);
+    quietTimer_ = new QTimer(this);
+    quietTimer_->setObjectName(QStringLiteral("quietTimer"));
+    quietLinkTimer_ = std::make_unique<QtLinkTimer>(*quietTimer_);
     linkView_ = std::make_unique<WindowLinkView>(*this);
-    transfers_ = std::make_unique<TransferSequence>(confdata, tabdata, sysdata, *linkPort_,
-                                                    *watchdogTimer_, *resetTimer_, *linkView_);
+    transfers_ =
+        std::make_unique<TransferSequence>(confdata, tabdata, sysdata, *linkPort_, *watchdogTimer_,
+                                           *resetTimer_, *quietLinkTimer_, *linkView_);
 
     connect(LeseButton, &QPushButton::clicked, this, &TFRX::LeseButtonClick);
     connect(ProgButton, &QPushButton::clicked, this, &TFRX::ProgButtonClick);
@@ -34,9 +38,17 @@ void TFRX::connectTransfers() {
     connect(Mwrite64, &QAction::triggered, this, &TFRX::Butwrite64Click);
     connect(Timer1, &QTimer::timeout, this, &TFRX::Timer1Timer);
     connect(resettimer, &QTimer::timeout, this, &TFRX::resettimerTimer);
+    connect(quietTimer_, &QTimer::timeout, this,
+            [this] { guarded([this] { transfers_->quietTimerTimer(); }); });
     // The component delivers its receive event on this thread; the registry
     // that delivers it shows what escapes (see the exception display below).
     RS232.OnDataRecived = [this](TCustomSerialPort&, std::int32_t count) { RS232RxChar(count); };
+    // An unplugged adapter ends the transfer at once. The port is closed
+    // from the event loop, not from inside the event that reports the
+    // hang-up: a close there would wait for that very event to end.
+    RS232.OnHangUp = [this](TCustomSerialPort&) {
+        QTimer::singleShot(0, this, [this] { guarded([this] { transfers_->connectionLost(); }); });
+    };
     // An error that escapes a port event goes to the same display as the
     // errors of the window's own handlers.
     setExceptionDisplay(

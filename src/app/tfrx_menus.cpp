@@ -1,5 +1,6 @@
 // Menus, port selection and the port probe.
 #include "app/tfrx.h"
+#include "dialogs/porttexts.h"
 #include "link/transfersequence.h"
 
 #include <QAction>
@@ -165,7 +166,9 @@ void TFRX::applyPortNumber(int n) {
         // An open port closes and reopens on the new number.
         RS232.SetComNumber(number);
     } catch (const std::exception& error) {
-        showError(QString::fromLocal8Bit(error.what()));
+        // The component's own text, and beside it why, in the user's words.
+        showError(QString::fromLocal8Bit(error.what()) + QStringLiteral("\n\n") +
+                  openFailureText(n, error));
     }
 }
 

@@ -5,10 +5,11 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace tovrix::cli {
 
-CliLinkPort::CliLinkPort(TComPort& port) : port_(port) {}
+CliLinkPort::CliLinkPort(TComPort& port, std::string name) : port_(port), name_(std::move(name)) {}
 
 bool CliLinkPort::restart() {
     openFailure_.clear();
@@ -22,13 +23,13 @@ bool CliLinkPort::restart() {
     }
 }
 
-void CliLinkPort::writeByte(std::uint8_t byte) {
+void CliLinkPort::writeFrame(const std::vector<std::uint8_t>& frame) {
     if (held_) {
         throw std::runtime_error("sending is held back");
     }
-    port_.WriteByte(byte);
+    port_.WriteData(frame.data(), static_cast<std::int32_t>(frame.size()));
     answered_ = false;
-    ++bytesOut_;
+    bytesOut_ += frame.size();
 }
 
 std::uint8_t CliLinkPort::readByte() {
@@ -36,6 +37,14 @@ std::uint8_t CliLinkPort::readByte() {
     answered_ = true;
     ++bytesIn_;
     return byte;
+}
+
+void CliLinkPort::close() {
+    try {
+        port_.Close();
+    } catch (const std::exception&) {
+        // the device is gone already
+    }
 }
 
 void CliLinkPort::clearOutput() {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tovrix {
 class TComPort;
@@ -18,18 +19,20 @@ namespace tovrix::cli {
 // until its end command.
 class CliLinkPort : public LinkPort {
   public:
-    explicit CliLinkPort(TComPort& port);
+    CliLinkPort(TComPort& port, std::string name);
 
     bool restart() override;
-    void writeByte(std::uint8_t byte) override;
+    std::string openFailure() const override { return openFailure_; }
+    void writeFrame(const std::vector<std::uint8_t>& frame) override;
     std::uint8_t readByte() override;
-    void clearOutput() override;
+    void close() override;
+    std::string name() const override { return name_; }
 
-    // Why the last restart failed, in words; empty when it succeeded.
-    const std::string& openFailure() const { return openFailure_; }
+    // Discards what waits unsent (an interrupted run sends nothing more).
+    void clearOutput();
     // Whether a byte arrived after the last byte sent.
     bool answeredLastFrame() const { return answered_; }
-    // While held, every byte is refused as the port refuses a full buffer.
+    // While held, every frame is refused as the port refuses a full buffer.
     void holdWrites(bool held) { held_ = held; }
     std::uint64_t bytesOut() const { return bytesOut_; }
     std::uint64_t bytesIn() const { return bytesIn_; }
@@ -37,6 +40,7 @@ class CliLinkPort : public LinkPort {
 
   private:
     TComPort& port_;
+    std::string name_;
     std::string openFailure_;
     bool answered_ = false;
     bool held_ = false;

@@ -53,9 +53,9 @@ PortJob::PortJob(PortSpec port, std::vector<Step> steps, const JobData& data, bo
       confdata_(data.confdata),
       tabdata_(data.tabdata),
       port_(spec_.name),
-      link_(port_),
+      link_(port_, spec_.comNumber != 0 ? spec_.name + " (" + spec_.device + ")" : spec_.name),
       view_(confdata_, tabdata_),
-      sequence_(confdata_, tabdata_, sysdata_, link_, watchdog_, reset_, view_) {
+      sequence_(confdata_, tabdata_, sysdata_, link_, watchdog_, reset_, quiet_, view_) {
     // The line settings of the window's port.
     port_.SetBaudRate(br19200);
     port_.SetInBufSize(8300);
@@ -72,6 +72,8 @@ PortJob::PortJob(PortSpec port, std::vector<Step> steps, const JobData& data, bo
     port_.OnHangUp = [this](TCustomSerialPort&) { hungUp(); };
     port_.OnOutBufFree = [this](TCustomSerialPort&) { settleCheck(); };
     QObject::connect(&watchdogTimer_, &QTimer::timeout, &anchor_, [this] { watchdogExpired(); });
+    QObject::connect(&quietTimer_, &QTimer::timeout, &anchor_,
+                     [this] { handle([&] { sequence_.quietTimerTimer(); }); });
     QObject::connect(&resetTimer_, &QTimer::timeout, &anchor_, [this] {
         resetDone_ = true;
         handle([&] { sequence_.resettimerTimer(); });
@@ -164,7 +166,9 @@ bool PortJob::transferEnded() const {
         return true;
     }
     if (steps_[stepIndex_].transfer == Transfer::reset) {
-        return resetDone_;
+        // Done when its timer has run out, or when it never got as far as
+        // sending (a line that did not go quiet).
+        return resetDone_ || (!sequence_.transferRunning() && !resetTimer_.isActive());
     }
     return !sequence_.transferRunning();
 }
@@ -211,11 +215,11 @@ void PortJob::watchdogExpired() {
 
 void PortJob::hungUp() {
     hungUp_ = true;
-    // Nothing more can come: end the transfer now through its failure path
-    // instead of waiting for the watchdog.
+    // Nothing more can come: the transfer ends now instead of waiting for
+    // the watchdog. From the event loop, as the sequence closes the port,
+    // which it cannot do inside the event that reports the hang-up.
     if (running_ && sequence_.transferRunning()) {
-        watchdogTimer_.stop();
-        watchdogExpired();
+        QTimer::singleShot(0, &anchor_, [this] { handle([&] { sequence_.connectionLost(); }); });
     }
 }
 

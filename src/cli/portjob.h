@@ -118,8 +118,10 @@ class PortJob {
     QObject anchor_;  // context of the timers and queued calls
     QTimer watchdogTimer_;
     QTimer resetTimer_;
+    QTimer quietTimer_;
     QtLinkTimer watchdog_{watchdogTimer_};
     QtLinkTimer reset_{resetTimer_};
+    QtLinkTimer quiet_{quietTimer_};
     ConsoleLinkView view_;
     TransferSequence sequence_;
 

@@ -56,9 +56,17 @@ Verdict judgeTransfer(const TransferEnd& end) {
                                              "; the receiver may hold partly written data"
                                        : std::string("interrupted during the ") + words.name};
     }
+    const std::string partly = wasShown(end, StatusMessage::msgpartial)
+                                   ? "; the receiver may hold partly written data"
+                                   : "";
     if (end.hungUp) {
         return {kCommunication, "communication-failed",
-                "connection lost in " + end.phase + ": the device hung up"};
+                "connection lost in " + end.phase + ": the device hung up" + partly};
+    }
+    if (wasShown(end, StatusMessage::msgnotquiet)) {
+        return {kCommunication, "communication-failed",
+                std::string("the line did not go quiet before the ") + words.name +
+                    "; nothing was sent"};
     }
     // The last message is the verdict; a refused chunk stays the reason even
     // when the watchdog ends the run after it.
@@ -84,15 +92,17 @@ Verdict judgeTransfer(const TransferEnd& end) {
     }
     if (wasShown(end, StatusMessage::msgtimeout)) {
         if (end.answeredLastFrame) {
-            return {kDiffers, "receiver-error",
-                    "wrong answer in " + end.phase + " at byte " + std::to_string(end.count)};
+            return {
+                kDiffers, "receiver-error",
+                "wrong answer in " + end.phase + " at byte " + std::to_string(end.count) + partly};
         }
         if (wasShown(end, StatusMessage::msgnoanswer)) {
             return {kCommunication, "communication-failed",
-                    "no answer from the receiver in " + end.phase};
+                    "no answer from the receiver in " + end.phase + partly};
         }
         return {kCommunication, "communication-failed",
-                "no answer in " + end.phase + " after " + std::to_string(end.count) + " bytes"};
+                "no answer in " + end.phase + " after " + std::to_string(end.count) + " bytes" +
+                    partly};
     }
     if (end.frameRefused) {
         return {kCommunication, "communication-failed", "the port did not take a frame"};

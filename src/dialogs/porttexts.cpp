@@ -1,6 +1,9 @@
 #include "dialogs/porttexts.h"
 
+#include "serial/errors.h"
 #include "serial/portnames.h"
+
+#include <QtGlobal>
 
 #include <unistd.h>
 
@@ -25,6 +28,34 @@ QString lastPart(const std::string& path) {
 }
 
 const QString kMissing = QStringLiteral("nicht vorhanden");
+
+// The cause of a failed open in a few German words; a permission failure
+// names the group and what the user has to do about it.
+QString causeText(const EComPortCoreError& error) {
+    switch (error.Cause()) {
+        case PortFailure::NotPresent:
+            return QStringLiteral("Gerät nicht vorhanden");
+        case PortFailure::NoPermission:
+            if (error.DeviceGroup().empty()) {
+                return QStringLiteral("keine Berechtigung für Ihr Benutzerkonto");
+            }
+            return QStringLiteral(
+                       "keine Berechtigung – das Gerät gehört der Gruppe „%1“, Ihr Benutzerkonto "
+                       "muss Mitglied dieser Gruppe sein (gilt nach einer neuen Anmeldung)")
+                .arg(fromUtf8(error.DeviceGroup()));
+        case PortFailure::InUse:
+            return QStringLiteral("von einem anderen Programm belegt");
+        case PortFailure::NotSerial:
+            return QStringLiteral("keine serielle Schnittstelle");
+        case PortFailure::Other:
+            return QStringLiteral("Systemfehler (%1)")
+                .arg(error.Errno() != 0 ? qt_error_string(error.Errno())
+                                        : QString::fromLocal8Bit(error.what()));
+        case PortFailure::None:
+            break;
+    }
+    return QString::fromLocal8Bit(error.what());
+}
 
 QString comList(const std::vector<int>& numbers) {
     QStringList names;
@@ -166,6 +197,20 @@ QString linkFailureText(int n, std::error_code error) {
     return QStringLiteral("COM%1 bleibt unverändert: %2 (%3).")
         .arg(QString::number(n), QString::fromLocal8Bit(error.message().c_str()),
              fromUtf8(comLinkPath(n)));
+}
+
+QString openFailureText(int n, const std::exception& error) {
+    const auto* core = dynamic_cast<const EComPortCoreError*>(&error);
+    const QString cause = core != nullptr ? causeText(*core) : QString::fromLocal8Bit(error.what());
+    const QString port =
+        core != nullptr && !core->Device().empty()
+            ? QStringLiteral("COM%1 (%2)").arg(QString::number(n), fromUtf8(core->Device()))
+            : portNameText(n);
+    return QStringLiteral("%1 lässt sich nicht öffnen: %2").arg(port, cause);
+}
+
+QString portNameText(int n) {
+    return QStringLiteral("COM%1 (%2)").arg(QString::number(n), fromUtf8(comDevicePath(n)));
 }
 
 }  // namespace tovrix

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <system_error>
 #include <vector>
 
@@ -42,5 +43,14 @@ QString accessRemedy(const std::vector<SerialPortInfo>& ports);
 QString assignedText(int n, const std::string& target);
 QString clearedText(int n);
 QString linkFailureText(int n, std::error_code error);
+
+// Why COM n could not be opened, from the error its open raised: the port,
+// its device and the cause ("COM2 (/dev/ttyUSB0) lässt sich nicht öffnen:
+// von einem anderen Programm belegt"). For the info line and the message
+// box of a port switch.
+QString openFailureText(int n, const std::exception& error);
+
+// The port as messages name it: "COM1 (/dev/ttyUSB0)".
+QString portNameText(int n);
 
 }  // namespace tovrix

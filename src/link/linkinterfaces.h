@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tovrix {
 
@@ -15,16 +16,23 @@ class LinkPort {
   public:
     virtual ~LinkPort() = default;
     // Closes the port and opens it again on the selected number. False when
-    // it cannot be opened.
+    // it cannot be opened; openFailure() then tells why.
     virtual bool restart() = 0;
-    // Queues one byte for sending. Throws a std::runtime_error (the port's
-    // write error) when the byte cannot be queued; nothing is queued then.
-    virtual void writeByte(std::uint8_t byte) = 0;
+    // Why the last restart failed, in words for the user: the port, its
+    // device and the cause. Empty after a restart that succeeded.
+    virtual std::string openFailure() const = 0;
+    // Queues one whole frame for sending, in one piece, so that no stall of
+    // the caller can part it on the line. Throws a std::runtime_error (the
+    // port's write error) when it cannot be queued; nothing is queued then.
+    virtual void writeFrame(const std::vector<std::uint8_t>& frame) = 0;
     // Takes one waiting byte. Throws a std::runtime_error (the port's read
     // error) when nothing waits.
     virtual std::uint8_t readByte() = 0;
-    // Discards everything still queued for sending.
-    virtual void clearOutput() = 0;
+    // Closes the port after its device went away; a later restart opens it
+    // again once the device is back.
+    virtual void close() = 0;
+    // The port as messages name it ("COM1 (/dev/ttyUSB0)").
+    virtual std::string name() const = 0;
 };
 
 // A timer that, once started, ticks every interval until it is stopped
@@ -59,6 +67,10 @@ class LinkView {
     virtual void setTransferControlsEnabled(bool enabled) = 0;
     // BTeststring.
     virtual void setTestButtonEnabled(bool enabled) = 0;
+    // A programming run (configuration or table) starts or has ended. While
+    // it runs, the window refuses everything that would change the data
+    // being programmed or cut the run short. The command line needs nothing.
+    virtual void programmingChanged(bool /*running*/) {}
 
     // The system-data listing sysmemo.
     virtual void clearSystemListing() = 0;

@@ -12,7 +12,9 @@ struct Wording {
 };
 
 // In enumeration order. msgtimeout is followed by the number of bytes
-// handled, msgnoanswer is appended after that.
+// handled, msgnoanswer is appended after that. msgpartial is appended to
+// the report of a programming run that ended early, msglinelost is followed
+// by the port's name, msgnotquiet is appended to the phase text.
 constexpr std::array<Wording, kStatusMessageCount> kWordings{{
     {"Bitte Konfiguration auslesen oder Datei laden", "Read the configuration or load a file"},
     {"Konfiguration erfolgreich ausgelesen", "Configuration read successfully"},
@@ -35,6 +37,11 @@ constexpr std::array<Wording, kStatusMessageCount> kWordings{{
     {"Fehler beim Laden der Datei!", "Error loading the file!"},
     {"Datei geladen", "File loaded"},
     {"Datei geladen - Prüfsummenfehler in der Tabelle!", "File loaded - table checksum error!"},
+    {" - der Empfänger kann jetzt teilweise geschriebene Daten enthalten!",
+     " - the receiver may now hold partly written data!"},
+    {"Verbindung verloren: ", "Connection lost: "},
+    {" - die Leitung kommt nicht zur Ruhe, nichts gesendet!",
+     " - the line does not go quiet, nothing was sent!"},
 }};
 
 }  // namespace

@@ -27,9 +27,12 @@ enum class StatusMessage {
     msgloaderror,
     msgfileok,
     msgfilesum,
+    msgpartial,
+    msglinelost,
+    msgnotquiet,
 };
 
-inline constexpr int kStatusMessageCount = 20;
+inline constexpr int kStatusMessageCount = 23;
 
 enum class Language { Deutsch, English };
 

@@ -17,22 +17,30 @@ constexpr int kConfigAnswers = conf::kBlockSize;          // bytes read in a rea
 constexpr int kConfigProgrammed = conf::kProgrammedSize;  // bytes programmed
 constexpr int kVerifiedBytes = conf::kChecksum + 1;       // bytes 0..89 are compared
 constexpr std::chrono::milliseconds kResetTime{200};
+// A starter sends its first frame once nothing has arrived for this long.
+// It is the silence after which the receiver itself drops a frame it had
+// begun, so a frame of a replaced transfer cut off on its way is gone too.
+constexpr std::chrono::milliseconds kQuietInterval{100};
+// A line that is not quiet after this long ends the start. A table read
+// that was replaced streams for up to 4.3 s at 19200 baud.
+constexpr std::chrono::milliseconds kQuietLimit{6000};
 
 }  // namespace
 
 TransferSequence::TransferSequence(ConfData& confdata, TabData& tabdata, SysData& sysdata,
                                    LinkPort& port, LinkTimer& watchdog, LinkTimer& resetTimer,
-                                   LinkView& view)
+                                   LinkTimer& quietTimer, LinkView& view)
     : confdata_(confdata),
       tabdata_(tabdata),
       sysdata_(sysdata),
       port_(port),
       watchdog_(watchdog),
       resetTimer_(resetTimer),
+      quietTimer_(quietTimer),
       view_(view) {}
 
 bool TransferSequence::transferRunning() const {
-    return state_.readmode || state_.writemode || state_.verifymode || state_.testmode;
+    return settling_ || state_.readmode || state_.writemode || state_.verifymode || state_.testmode;
 }
 
 // Every public handler runs through here. A call that arrives while another
@@ -63,8 +71,8 @@ void TransferSequence::handle(Body&& body) {
 // ---- starters ------------------------------------------------------------
 
 // The common opening of the four transfer starters: the link restarted
-// (nothing happens at all when the port cannot be opened), a running
-// transfer given up, and the gauge shown at 0.
+// (when the port cannot be opened, the info line says why and nothing else
+// happens), a running transfer given up, and the gauge shown at 0.
 bool TransferSequence::beginTransfer() {
     if (!setupport()) {
         return false;
@@ -82,16 +90,86 @@ void TransferSequence::announce(Phase phase) {
     showPhase(phase);
 }
 
+// The starter's first frame waits for a quiet line; the watchdog bounds the
+// wait.
+void TransferSequence::afterQuietLine(std::function<void()> firstFrame) {
+    firstFrame_ = std::move(firstFrame);
+    settling_ = true;
+    quietTimer_.stop();
+    quietTimer_.setInterval(kQuietInterval);
+    quietTimer_.start();
+    watchdog_.stop();
+    watchdog_.setInterval(kQuietLimit);
+    watchdog_.start();
+}
+
+void TransferSequence::quietTimerTimer() {
+    handle([this] {
+        quietTimer_.stop();
+        if (!settling_) {
+            return;
+        }
+        // Bytes already waiting whose notification has not been handled yet
+        // (this thread was held up) mean the line was not quiet after all.
+        std::uint8_t byte = 0;
+        if (tryRead(byte)) {
+            while (tryRead(byte)) {
+            }
+            quietTimer_.start();
+            return;
+        }
+        settling_ = false;
+        watchdog_.stop();
+        if (auto firstFrame = std::exchange(firstFrame_, nullptr)) {
+            firstFrame();
+        }
+    });
+}
+
+// The line kept talking: nothing of the new transfer has been sent.
+void TransferSequence::lineNotQuiet() {
+    settling_ = false;
+    firstFrame_ = nullptr;
+    quietTimer_.stop();
+    const std::string text = view_.infoText() + statusText(StatusMessage::msgnotquiet);
+    closeport();
+    view_.setInfoText(text);
+    view_.setInfoColour(InfoColour::red);
+    view_.statusShown(StatusMessage::msgnotquiet);
+    beep();
+}
+
+// A programming run sends and verifies what the user saw when it started.
+void TransferSequence::takeSnapshot() {
+    sentConf_ = confdata_;
+    sentTab_ = tabdata_;
+    setProgramming(true);
+}
+
+void TransferSequence::setProgramming(bool running) {
+    if (std::exchange(programming_, running) != running) {
+        view_.programmingChanged(running);
+    }
+}
+
+// Whether a programming frame may have reached the receiver in the run
+// that stands now: the table write, or the configuration write once the
+// system data are in. The read-back after programming finds a fully
+// written receiver.
+bool TransferSequence::partlyWritten() const {
+    return state_.writemode && !state_.sysphase;
+}
+
 void TransferSequence::LeseButtonClick() {
     handle([this] {
         if (!beginTransfer()) {
             return;
         }
-        transmit(Command::readSystem);
         state_.sysphase = true;
         state_.readmode = true;
         state_.tablemode = false;
         announce(Phase::readSystemData);
+        afterQuietLine([this] { transmit(Command::readSystem); });
     });
 }
 
@@ -102,12 +180,15 @@ void TransferSequence::ProgButtonClick() {
         }
         confdata_[conf::kChecksum] = configChecksum(confdata_);
         view_.Build64K();
-        transmit(Command::readSystem);
+        takeSnapshot();
         state_.sysphase = true;
         state_.writemode = true;
-        state_.sendend = true;
         state_.tablemode = false;
         announce(Phase::readSystemData);
+        afterQuietLine([this] {
+            state_.sendend = true;
+            transmit(Command::readSystem);
+        });
     });
 }
 
@@ -117,10 +198,10 @@ void TransferSequence::Butread64Click() {
             return;
         }
         state_.xferlen = kImageSize;
-        transmit(Command::readString, kImageSize);
         state_.readmode = true;
         state_.tablemode = true;
         announce(Phase::readStringData);
+        afterQuietLine([this] { transmit(Command::readString, kImageSize); });
     });
 }
 
@@ -130,12 +211,15 @@ void TransferSequence::Butwrite64Click() {
             return;
         }
         view_.Build64K();
+        takeSnapshot();
         state_.xferlen = kImageSize;
-        transmit(Command::writeString, kChunkSize);
         state_.writemode = true;
         state_.tablemode = true;
-        state_.sendend = true;
         announce(Phase::writeStringData);
+        afterQuietLine([this] {
+            state_.sendend = true;
+            transmit(Command::writeString, kChunkSize);
+        });
     });
 }
 
@@ -146,32 +230,34 @@ void TransferSequence::BTeststringClick() {
         }
         abandonRunningTransfer();
         view_.clearTestLog();
-        // A test frame that could not be sent is not waited for: the
-        // watchdog then reports the failure instead of a finished test, and
-        // the button stays usable.
-        if (transmit(Command::sendTest)) {
-            view_.setTestButtonEnabled(false);
-            state_.testmode = true;
-        }
         announce(Phase::sendTestData);
+        afterQuietLine([this] {
+            // A test frame that could not be sent is not waited for: the
+            // watchdog then reports the failure instead of a finished test,
+            // and the button stays usable.
+            if (transmit(Command::sendTest)) {
+                view_.setTestButtonEnabled(false);
+                state_.testmode = true;
+            }
+        });
     });
 }
 
 void TransferSequence::BresetClick() {
     handle([this] {
-        // Like every starter, a reset whose port cannot be opened does
-        // nothing: it would otherwise report a reset that never went out.
         if (!setupport()) {
             return;
         }
         abandonRunningTransfer();
-        state_.xferpos = kResetAddress;
-        resetSent_ = transmit(Command::readSystem);
         showPhase(Phase::resetModule);
-        resetTimer_.stop();
-        resetTimer_.setInterval(kResetTime);
-        resetTimer_.start();
-        watchdog_.stop();
+        afterQuietLine([this] {
+            state_.xferpos = kResetAddress;
+            resetSent_ = transmit(Command::readSystem);
+            resetTimer_.stop();
+            resetTimer_.setInterval(kResetTime);
+            resetTimer_.start();
+            watchdog_.stop();
+        });
     });
 }
 
@@ -179,6 +265,11 @@ void TransferSequence::BresetClick() {
 
 void TransferSequence::Timer1Timer() {
     handle([this] {
+        if (settling_) {
+            lineNotQuiet();
+            return;
+        }
+        const bool partial = partlyWritten();
         closeport();
         if (state_.testmode) {
             view_.setInfoText(kTestInfoDone);
@@ -190,11 +281,17 @@ void TransferSequence::Timer1Timer() {
             if (state_.xferpos == 0) {
                 text += statusText(StatusMessage::msgnoanswer);
             }
+            if (partial) {
+                text += statusText(StatusMessage::msgpartial);
+            }
             view_.setInfoText(text);
             view_.setInfoColour(InfoColour::red);
             view_.statusShown(StatusMessage::msgtimeout);
             if (state_.xferpos == 0) {
                 view_.statusShown(StatusMessage::msgnoanswer);
+            }
+            if (partial) {
+                view_.statusShown(StatusMessage::msgpartial);
             }
             beep();
         }
@@ -212,6 +309,32 @@ void TransferSequence::resettimerTimer() {
     });
 }
 
+void TransferSequence::connectionLost() {
+    handle([this] {
+        const bool running = transferRunning() || resetSent_;
+        const bool partial = partlyWritten();
+        abandonRunningTransfer();
+        // Nothing can be sent any more, the end command included.
+        state_.sendend = false;
+        closeport();
+        port_.close();
+        if (!running) {
+            return;
+        }
+        std::string text = statusText(StatusMessage::msglinelost) + port_.name();
+        if (partial) {
+            text += statusText(StatusMessage::msgpartial);
+        }
+        view_.setInfoText(text);
+        view_.setInfoColour(InfoColour::red);
+        view_.statusShown(StatusMessage::msglinelost);
+        if (partial) {
+            view_.statusShown(StatusMessage::msgpartial);
+        }
+        beep();
+    });
+}
+
 void TransferSequence::clearTransferFlags() {
     state_.readmode = false;
     state_.sysphase = false;
@@ -223,11 +346,28 @@ void TransferSequence::clearTransferFlags() {
 
 bool TransferSequence::setupport() {
     if (!port_.restart()) {
+        portUnusable();
         return false;
     }
     state_.xferpos = 0;
     view_.setTransferControlsEnabled(false);
     return true;
+}
+
+// The port could not be opened, and the one that was open is closed: what
+// ran on it has ended. The info line says why, whatever it showed before.
+void TransferSequence::portUnusable() {
+    const bool partial = partlyWritten();
+    abandonRunningTransfer();
+    state_.sendend = false;
+    closeport();
+    std::string text = port_.openFailure();
+    if (partial) {
+        text += statusText(StatusMessage::msgpartial);
+    }
+    view_.setInfoText(text);
+    view_.setInfoColour(InfoColour::red);
+    beep();
 }
 
 void TransferSequence::closeport() {
@@ -241,6 +381,9 @@ void TransferSequence::closeport() {
     state_.sendend = false;
     view_.setGaugeVisible(false);
     watchdog_.stop();
+    // The pages are given back before the buttons, so that the control
+    // that had the focus can have it again.
+    setProgramming(false);
     view_.setTransferControlsEnabled(true);
 }
 
@@ -259,15 +402,17 @@ void TransferSequence::abandonRunningTransfer() {
     state_.verifymode = false;
     state_.sysphase = false;
     state_.testmode = false;
+    settling_ = false;
+    firstFrame_ = nullptr;
+    quietTimer_.stop();
     // A reset still waiting for its end would close the new transfer.
     resetTimer_.stop();
     resetSent_ = false;
 }
 
-// Sends one frame and arms its watchdog. A byte that cannot be queued cuts
-// the frame off: the queued part is discarded so that no half frame goes
-// out, and the watchdog still runs so that the transfer ends through it.
-// Returns whether the whole frame was queued.
+// Sends one frame and arms its watchdog. The frame is queued whole, or not
+// at all when the port refuses it; the watchdog runs either way, so that
+// the transfer ends through it. Returns whether the frame was queued.
 bool TransferSequence::transmit(Command command, int count) {
     watchdog_.stop();
     watchdog_.setInterval(kAnswerWatchdog);
@@ -278,17 +423,13 @@ bool TransferSequence::transmit(Command command, int count) {
         std::transform(fieldTexts.begin(), fieldTexts.end(), testBytes.begin(), testFieldValue);
     }
     const Frame frame =
-        buildFrame(command, state_.xferpos, count, FrameSources{confdata_, tabdata_, testBytes});
+        buildFrame(command, state_.xferpos, count, FrameSources{sentConf_, sentTab_, testBytes});
     bool sent = true;
-    for (const std::uint8_t byte : frame.bytes) {
-        try {
-            port_.writeByte(byte);
-        } catch (const std::runtime_error&) {
-            noteWriteError();
-            port_.clearOutput();
-            sent = false;
-            break;
-        }
+    try {
+        port_.writeFrame(frame.bytes);
+    } catch (const std::runtime_error&) {
+        noteWriteError();
+        sent = false;
     }
     if (sent && command == Command::sendTest) {
         view_.appendTestLog(testSendLine(fieldTexts));
@@ -311,14 +452,22 @@ void TransferSequence::noteWriteError() {
 
 void TransferSequence::RS232RxChar(int count) {
     handle([this, count] {
+        // Bytes before the first frame are what the line still carries from
+        // before: they are dropped, and the line is not quiet yet.
+        if (settling_) {
+            dropWaiting(count);
+            quietTimer_.stop();
+            quietTimer_.start();
+            return;
+        }
         // Bytes that belong to no transfer are read and dropped. They must
-        // not discard output still queued (the end command of the transfer
-        // just closed) nor turn a red verdict black.
+        // not turn a red verdict black. Nothing queued for sending is
+        // discarded here: it is a request that has not gone out yet (or the
+        // end command of the transfer just closed), never a stale one.
         if (!transferRunning()) {
             dropWaiting(count);
             return;
         }
-        port_.clearOutput();
         view_.setInfoColour(InfoColour::black);
         if (state_.testmode) {
             receiveTest(count);
@@ -453,7 +602,7 @@ void TransferSequence::receiveConfig(int count) {
                 showPhase(Phase::writeConfigData);
             }
         } else if (state_.xferpos >= 0 && state_.xferpos < kConfigProgrammed &&
-                   b == confdata_[static_cast<std::size_t>(state_.xferpos)]) {
+                   b == sentConf_[static_cast<std::size_t>(state_.xferpos)]) {
             setGauge(kConfigWriteGaugeDivisor);
             ++state_.xferpos;
             if (state_.xferpos < kConfigProgrammed) {
@@ -525,7 +674,7 @@ void TransferSequence::finishConfigRead() {
 void TransferSequence::finishConfigWrite() {
     showMessage(StatusMessage::msgconfwritten, InfoColour::black);
     // Keep what was programmed, so that a failed read-back can be undone.
-    std::copy_n(confdata_.begin(), conf::kBlockSize, confdata_.begin() + conf::kVerifyCopy);
+    std::copy_n(sentConf_.begin(), conf::kBlockSize, confdata_.begin() + conf::kVerifyCopy);
     view_.setInfoColour(InfoColour::black);
     state_.writemode = false;
     state_.verifymode = true;

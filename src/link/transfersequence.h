@@ -9,6 +9,7 @@
 #include "table/image.h"
 
 #include <exception>
+#include <functional>
 
 namespace tovrix {
 
@@ -22,27 +23,36 @@ namespace tovrix {
 // reference, and reaches the port, the timers and the controls only through
 // the interfaces it is given. Everything runs on one thread.
 //
+// Quiet line: a starter sends nothing until the line has been quiet for a
+// while (the quiet timer), so that bytes still streaming from a transfer it
+// replaced are not taken as answers. What arrives meanwhile is dropped; a
+// line that never goes quiet ends the start through the watchdog.
+//
+// Programming runs send a copy of the block and the image taken when they
+// start, and verify against that copy: a change made meanwhile never
+// reaches the receiver in part.
+//
 // A handler called while another is still at work (a receive event the
 // port delivers while it restarts) returns at once without touching
 // anything.
 //
-// Port errors: a frame whose byte cannot be queued is cut off there, what
-// was queued of it is discarded, and its watchdog is armed all the same, so
-// the transfer still ends through the watchdog. The write error itself is
-// raised again when the handler that met it has finished its work, for the
-// window to show. Read errors (nothing waiting) are not raised: they leave
-// the transfer as it was.
+// Port errors: a frame that cannot be queued is not sent at all, and its
+// watchdog is armed all the same, so the transfer still ends through the
+// watchdog. The write error itself is raised again when the handler that
+// met it has finished its work, for the window to show. Read errors
+// (nothing waiting) are not raised: they leave the transfer as it was.
 class TransferSequence {
   public:
     TransferSequence(ConfData& confdata, TabData& tabdata, SysData& sysdata, LinkPort& port,
-                     LinkTimer& watchdog, LinkTimer& resetTimer, LinkView& view);
+                     LinkTimer& watchdog, LinkTimer& resetTimer, LinkTimer& quietTimer,
+                     LinkView& view);
 
     TransferSequence(const TransferSequence&) = delete;
     TransferSequence& operator=(const TransferSequence&) = delete;
 
-    // Starters. Each restarts the port first and does nothing at all when it
-    // cannot be opened. A starter that finds another transfer running takes
-    // its place.
+    // Starters. Each restarts the port first; when it cannot be opened,
+    // the info line says why in red and nothing else happens. A starter that
+    // finds another transfer running takes its place.
     void LeseButtonClick();   // read the configuration
     void ProgButtonClick();   // program the configuration and read it back
     void Butread64Click();    // read the table image
@@ -56,6 +66,12 @@ class TransferSequence {
     void Timer1Timer();
     // The reset timer expired.
     void resettimerTimer();
+    // The quiet timer expired: nothing has arrived for its interval.
+    void quietTimerTimer();
+    // The port's device went away (unplugged, hung up). A transfer that ran
+    // ends at once with the report that the connection was lost; the port
+    // is closed.
+    void connectionLost();
 
     // A new file starts the tool afresh: the phase flags of the transfers
     // (readmode, sysphase, writemode, tablemode) go off. The watchdog, the
@@ -65,6 +81,9 @@ class TransferSequence {
     const TransferState& state() const { return state_; }
     // True from a starter until the transfer has closed.
     bool transferRunning() const;
+    // True from the start of a configuration or table programming run until
+    // it has closed.
+    bool programmingRunning() const { return programming_; }
 
   private:
     template <typename Body>
@@ -72,9 +91,15 @@ class TransferSequence {
 
     bool beginTransfer();
     void announce(Phase phase);
+    void afterQuietLine(std::function<void()> firstFrame);
+    void lineNotQuiet();
     bool setupport();
+    void portUnusable();
     void closeport();
     void abandonRunningTransfer();
+    void takeSnapshot();
+    void setProgramming(bool running);
+    bool partlyWritten() const;
     void readsysdata(std::uint8_t b);
     bool transmit(Command command, int count = 0);
 
@@ -101,12 +126,20 @@ class TransferSequence {
     LinkPort& port_;
     LinkTimer& watchdog_;
     LinkTimer& resetTimer_;
+    LinkTimer& quietTimer_;
     LinkView& view_;
 
     TransferState state_;
-    bool resetSent_ = false;           // the reset frame went out, so its end may be reported
-    bool inHandler_ = false;           // a handler is running; a nested call is turned away
-    std::exception_ptr pendingError_;  // first port write error of the running handler
+    // What a programming run sends and verifies against: the block and the
+    // image as they stood when it started.
+    ConfData sentConf_{};
+    TabData sentTab_{};
+    bool programming_ = false;
+    bool settling_ = false;             // waiting for the line to go quiet
+    std::function<void()> firstFrame_;  // what the starter sends once it is
+    bool resetSent_ = false;            // the reset frame went out, so its end may be reported
+    bool inHandler_ = false;            // a handler is running; a nested call is turned away
+    std::exception_ptr pendingError_;   // first port write error of the running handler
 };
 
 }  // namespace tovrix

@@ -408,7 +408,10 @@ void StartupTest::failedSwitchOfAnOpenPortIsShownInAMessageBox() {
         }
     });
     frx.COM11Click();  // COM1 does not exist
-    QCOMPARE(shown, QStringLiteral("Invalid port number (COM1)"));
+    // The component's own text, and beside it the device and the cause.
+    QVERIFY2(shown.startsWith(QStringLiteral("Invalid port number (COM1)\n\nCOM1 (")) &&
+                 shown.endsWith(QStringLiteral(") lässt sich nicht öffnen: Gerät nicht vorhanden")),
+             qPrintable(shown));
     QVERIFY(frx.COM11->isChecked());
     QCOMPARE(frx.Lsavecom->text(), QStringLiteral("1"));
     QCOMPARE(frx.statusPanelText(0), QStringLiteral("COM1"));

@@ -285,7 +285,8 @@ void TransfersTest::testTelegram() {
 
     w.BTeststring->click();
     QCOMPARE(bench.infoText(), QStringLiteral("\"send test data\""));
-    QVERIFY(!w.BTeststring->isEnabled());
+    // Sent once the line has been quiet for a moment.
+    QVERIFY(waitFor([&] { return !w.BTeststring->isEnabled(); }, 4000));
     QVERIFY(waitFor([&] { return w.BTeststring->isEnabled(); }, 4000));
     QCOMPARE(bench.infoText(), QStringLiteral("Teststring gesendet"));
 

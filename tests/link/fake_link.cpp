@@ -21,12 +21,24 @@ bool ScriptedReceiver::restart() {
     return true;
 }
 
-void ScriptedReceiver::writeByte(std::uint8_t byte) {
-    if (writesFail || bytesWritten == failWriteAt) {
+// All or nothing, as the port queues a frame.
+void ScriptedReceiver::writeFrame(const Bytes& frame) {
+    const int end = bytesWritten + static_cast<int>(frame.size());
+    if (writesFail || (failWriteAt >= bytesWritten && failWriteAt < end)) {
         failWriteAt = -1;
-        throw PortError("Write data error [requested: 1, free: 0] - RS232 ");
+        throw PortError("Write data error - RS232 ");
     }
-    ++bytesWritten;
+    bytesWritten = end;
+    const std::size_t framesBefore = frames.size();
+    for (const std::uint8_t byte : frame) {
+        takeByte(byte);
+    }
+    if (!partial_.empty() || frames.size() != framesBefore + 1) {
+        ++unevenWrites;
+    }
+}
+
+void ScriptedReceiver::takeByte(std::uint8_t byte) {
     partial_.push_back(byte);
     if (const auto length = frameLength(partial_); length && partial_.size() == *length) {
         frameComplete();
@@ -42,9 +54,11 @@ std::uint8_t ScriptedReceiver::readByte() {
     return byte;
 }
 
-void ScriptedReceiver::clearOutput() {
-    ++clearOutputs;
+void ScriptedReceiver::close() {
+    ++closes;
     partial_.clear();
+    line_.clear();
+    input_.clear();
 }
 
 int ScriptedReceiver::deliver(int n) {
@@ -142,7 +156,14 @@ void ScriptedReceiver::frameComplete() {
     }
 }
 
+void LinkHarness::settle() {
+    if (quiet.running) {
+        seq.quietTimerTimer();
+    }
+}
+
 void LinkHarness::pump() {
+    settle();
     // A notification reports everything waiting; a chunk of zero delivers
     // the whole line at once.
     while (receiver.onLine() > 0) {

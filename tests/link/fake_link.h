@@ -42,21 +42,25 @@ class ScriptedReceiver : public LinkPort {
     int extraStreamBytes = 0;                     // appended to the table stream
     int surplusAnswerAt = -1;                     // request number answered with one byte too many
     bool openable = true;
-    int failWriteAt = -1;     // index of the written byte that fails once
+    std::string failureText = "COM1 (/dev/fake) lässt sich nicht öffnen: Gerät nicht vorhanden";
+    int failWriteAt = -1;     // index of a written byte whose frame fails once
     bool writesFail = false;  // every write fails (the port has gone)
     std::function<void()> onRestart;
 
     // Observations.
     std::vector<Bytes> frames;  // complete frames in order
     int restarts = 0;
-    int clearOutputs = 0;
+    int closes = 0;
     int bytesWritten = 0;
+    int unevenWrites = 0;     // writes that were not exactly one whole frame
     bool programmed = false;  // a configuration byte was written since the last restart
 
     bool restart() override;
-    void writeByte(std::uint8_t byte) override;
+    std::string openFailure() const override { return openable ? "" : failureText; }
+    void writeFrame(const Bytes& frame) override;
     std::uint8_t readByte() override;
-    void clearOutput() override;
+    void close() override;
+    std::string name() const override { return "COM1 (/dev/fake)"; }
 
     // Moves up to n bytes from the line into the port's input; returns how many.
     int deliver(int n);
@@ -68,6 +72,7 @@ class ScriptedReceiver : public LinkPort {
     int framesWith(std::uint8_t command) const;
 
   private:
+    void takeByte(std::uint8_t byte);
     void frameComplete();
     void answer(std::uint8_t byte);
     static std::optional<std::size_t> frameLength(const Bytes& partial);
@@ -111,6 +116,7 @@ class FakeView : public LinkView {
     std::array<std::string, 4> testFields{"  0", "  0", "  0", "  0"};
     TabData grid{};                       // the image Build64K produces
     std::vector<StatusMessage> statuses;  // as statusShown told them
+    std::vector<bool> programming;        // as programmingChanged told it
     int showdataCalls = 0;
     int buildCalls = 0;
     int restoreCalls = 0;
@@ -158,6 +164,7 @@ class FakeView : public LinkView {
         return imageChecksum(tabdata_) == tabdata_[image::kChecksum];
     }
     void statusShown(StatusMessage message) override { statuses.push_back(message); }
+    void programmingChanged(bool running) override { programming.push_back(running); }
 
   private:
     TabData& tabdata_;
@@ -171,11 +178,15 @@ struct LinkHarness {
     ScriptedReceiver receiver;
     FakeTimer watchdog;
     FakeTimer resetTimer;
+    FakeTimer quiet;
     FakeView view{tabdata};
-    TransferSequence seq{confdata, tabdata, sysdata, receiver, watchdog, resetTimer, view};
+    TransferSequence seq{confdata, tabdata, sysdata, receiver, watchdog, resetTimer, quiet, view};
     int chunk = 1;  // bytes per receive notification
 
-    // Delivers everything the receiver sends, one notification per chunk.
+    // Fires the quiet timer if it runs: a starter's first frame goes out.
+    void settle();
+    // Delivers everything the receiver sends, one notification per chunk,
+    // after the line has gone quiet for a starter.
     void pump();
     // Fires the watchdog if it runs.
     void expire();

@@ -1,0 +1,195 @@
+// What reaches the receiver and what the info line says when the line is not
+// as a transfer expects it: bytes still streaming at its start, data changed
+// during a programming run, a device that goes away.
+#include "common/beep_counter.h"
+#include "fake_link.h"
+
+#include <gtest/gtest.h>
+
+namespace tovrix::test {
+namespace {
+
+std::string msg(StatusMessage m) {
+    return statusText(m);
+}
+
+class Integrity : public testing::Test {
+  protected:
+    Integrity() {
+        h.receiver.conf = sampleConfig();
+        h.receiver.image = sampleImage(5);
+        h.chunk = 0;
+    }
+    LinkHarness h;
+    BeepCounter beeps;
+};
+
+// A configuration read that replaces a table read still streaming: what the
+// line carries before it has been quiet is dropped, each byte restarting the
+// wait, and only then does the first request go out.
+TEST_F(Integrity, BytesStillStreamingAtAStartAreNoAnswers) {
+    h.seq.Butread64Click();
+    h.settle();
+    h.receiver.deliver(3000);
+    h.seq.RS232RxChar(h.receiver.waiting());
+    h.seq.LeseButtonClick();
+    const std::size_t framesAtStart = h.receiver.frames.size();
+    for (int burst = 0; burst < 3; ++burst) {
+        h.receiver.inject(Bytes(700, 0x5A));
+        h.seq.RS232RxChar(h.receiver.waiting());
+        EXPECT_EQ(h.receiver.waiting(), 0);
+        EXPECT_TRUE(h.quiet.running);
+        EXPECT_EQ(h.receiver.frames.size(), framesAtStart);
+    }
+    EXPECT_EQ(h.quiet.interval, std::chrono::milliseconds{100});
+    EXPECT_EQ(h.quiet.starts.size(), 5u);  // table read, configuration read, three restarts
+    // Bytes that wait unannounced when the interval ends (this thread was
+    // held up) start it again.
+    h.receiver.inject({1, 2});
+    h.settle();
+    EXPECT_EQ(h.receiver.waiting(), 0);
+    EXPECT_EQ(h.receiver.frames.size(), framesAtStart);
+    EXPECT_TRUE(h.quiet.running);
+    h.pump();
+    EXPECT_EQ(h.view.info, msg(StatusMessage::msgconfreadok));
+    EXPECT_TRUE(std::equal(h.receiver.conf.begin(), h.receiver.conf.end(), h.confdata.begin()));
+}
+
+// A line that never goes quiet ends the start in red; nothing was sent.
+TEST_F(Integrity, ALineThatNeverGoesQuietEndsTheStart) {
+    h.seq.Butwrite64Click();
+    h.receiver.inject(Bytes(50, 1));
+    h.seq.RS232RxChar(h.receiver.waiting());
+    EXPECT_EQ(h.watchdog.interval, std::chrono::milliseconds{6000});
+    h.expire();
+    EXPECT_TRUE(h.receiver.frames.empty());
+    EXPECT_EQ(h.view.info, "\"write string data\"" + msg(StatusMessage::msgnotquiet));
+    EXPECT_EQ(h.view.colour, InfoColour::red);
+    EXPECT_EQ(h.view.statuses, std::vector<StatusMessage>{StatusMessage::msgnotquiet});
+    EXPECT_EQ(beeps.count(), 1);
+    EXPECT_FALSE(h.seq.transferRunning() || h.quiet.running || h.watchdog.running);
+    EXPECT_TRUE(h.view.controlsEnabled);
+    EXPECT_EQ(h.view.programming, (std::vector<bool>{true, false}));
+}
+
+// A programming run sends and verifies what stood in the window when it
+// started, whatever changes meanwhile.
+struct SnapshotCase {
+    const char* name;
+    void (TransferSequence::*start)();
+    StatusMessage verdict;
+};
+
+class Snapshot : public Integrity, public testing::WithParamInterface<SnapshotCase> {};
+
+TEST_P(Snapshot, ProgrammingSendsWhatStoodAtItsStart) {
+    resetConfigBlock(h.confdata);
+    h.confdata[3] = 77;
+    h.view.grid = sampleImage(9);
+    h.chunk = 1;
+    (h.seq.*GetParam().start)();
+    const ConfData conf = h.confdata;
+    const TabData image = h.tabdata;
+    h.settle();
+    // Half-way through, the window's data change under the run.
+    for (int i = 0; i < 3000 && h.receiver.onLine() > 0; ++i) {
+        h.receiver.deliver(1);
+        h.seq.RS232RxChar(h.receiver.waiting());
+    }
+    h.confdata.fill(0xEE);
+    h.tabdata.fill(0xEE);
+    h.pump();
+    EXPECT_EQ(h.view.info, msg(GetParam().verdict));
+    if (GetParam().verdict == StatusMessage::msgtabwritten) {
+        EXPECT_EQ(h.receiver.image, image);
+    } else {
+        EXPECT_TRUE(
+            std::equal(h.receiver.conf.begin(), h.receiver.conf.begin() + 100, conf.begin()));
+    }
+    EXPECT_EQ(h.view.programming, (std::vector<bool>{true, false}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, Snapshot,
+    testing::Values(SnapshotCase{"Configuration", &TransferSequence::ProgButtonClick,
+                                 StatusMessage::msgverifyok},
+                    SnapshotCase{"Table", &TransferSequence::Butwrite64Click,
+                                 StatusMessage::msgtabwritten}),
+    [](const testing::TestParamInfo<SnapshotCase>& info) { return info.param.name; });
+
+// A device that goes away ends a running transfer at once, naming the port;
+// a programming run adds that the receiver may hold partly written data.
+struct LostCase {
+    const char* name;
+    void (TransferSequence::*start)();
+    int deliveredBefore;
+    bool partly;
+};
+
+class Lost : public Integrity, public testing::WithParamInterface<LostCase> {};
+
+TEST_P(Lost, ConnectionLostEndsTheTransferAtOnce) {
+    h.view.grid = sampleImage(9);
+    h.chunk = 1;
+    if (GetParam().start != nullptr) {
+        (h.seq.*GetParam().start)();
+        h.settle();
+        for (int i = 0; i < GetParam().deliveredBefore; ++i) {
+            h.receiver.deliver(1);
+            h.seq.RS232RxChar(h.receiver.waiting());
+        }
+    }
+    h.view.info = "vorher";
+    const std::size_t frames = h.receiver.frames.size();
+    h.seq.connectionLost();
+    EXPECT_EQ(h.receiver.closes, 1);
+    EXPECT_EQ(h.receiver.frames.size(), frames);  // no end command to a vanished device
+    EXPECT_FALSE(h.seq.transferRunning() || h.watchdog.running || h.quiet.running);
+    EXPECT_TRUE(h.view.controlsEnabled);
+    if (GetParam().start == nullptr) {
+        EXPECT_EQ(h.view.info, "vorher");
+        return;
+    }
+    const std::string lost = msg(StatusMessage::msglinelost) + "COM1 (/dev/fake)";
+    EXPECT_EQ(h.view.info, GetParam().partly ? lost + msg(StatusMessage::msgpartial) : lost);
+    EXPECT_EQ(h.view.colour, InfoColour::red);
+    EXPECT_EQ(beeps.count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, Lost,
+    testing::Values(LostCase{"Idle", nullptr, 0, false},
+                    LostCase{"TableRead", &TransferSequence::Butread64Click, 500, false},
+                    LostCase{"TableWrite", &TransferSequence::Butwrite64Click, 10, true},
+                    LostCase{"ConfigWriteSystemPhase", &TransferSequence::ProgButtonClick, 5,
+                             false},
+                    LostCase{"ConfigWrite", &TransferSequence::ProgButtonClick, 40, true},
+                    LostCase{"Test", &TransferSequence::BTeststringClick, 0, false}),
+    [](const testing::TestParamInfo<LostCase>& info) { return info.param.name; });
+
+// The answers to a test telegram reach the log whatever transfer came before.
+class TestAfter : public Integrity, public testing::WithParamInterface<bool> {};
+
+TEST_P(TestAfter, TestTelegramAnswersReachTheLog) {
+    h.view.grid = sampleImage(9);
+    if (GetParam()) {
+        h.seq.Butwrite64Click();
+    } else {
+        h.seq.Butread64Click();
+    }
+    h.pump();
+    ASSERT_TRUE(h.seq.state().tablemode);
+    h.receiver.testAnswer = {7, 8, 9};
+    h.seq.BTeststringClick();
+    h.runToEnd();
+    EXPECT_EQ(h.view.testLog, (std::vector<std::string>{"Sende:   0   0   0   0", "Empfange[  0]:",
+                                                        "7", "8", "9", "Empfang fertig"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, TestAfter, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "TableWrite" : "TableRead";
+                         });
+
+}  // namespace
+}  // namespace tovrix::test
