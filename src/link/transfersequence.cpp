@@ -5,6 +5,7 @@
 #include "table/testpanel.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -133,10 +134,7 @@ void TransferSequence::lineNotQuiet() {
     quietTimer_.stop();
     const std::string text = view_.infoText() + statusText(StatusMessage::msgnotquiet);
     closeport();
-    view_.setInfoText(text);
-    view_.setInfoColour(InfoColour::red);
-    view_.statusShown(StatusMessage::msgnotquiet);
-    beep();
+    reportFailure(text, {StatusMessage::msgnotquiet}, false);
 }
 
 // A programming run sends and verifies what the user saw when it started.
@@ -280,20 +278,11 @@ void TransferSequence::Timer1Timer() {
                                std::to_string(state_.xferpos);
             if (state_.xferpos == 0) {
                 text += statusText(StatusMessage::msgnoanswer);
+                reportFailure(text, {StatusMessage::msgtimeout, StatusMessage::msgnoanswer},
+                              partial);
+            } else {
+                reportFailure(text, {StatusMessage::msgtimeout}, partial);
             }
-            if (partial) {
-                text += statusText(StatusMessage::msgpartial);
-            }
-            view_.setInfoText(text);
-            view_.setInfoColour(InfoColour::red);
-            view_.statusShown(StatusMessage::msgtimeout);
-            if (state_.xferpos == 0) {
-                view_.statusShown(StatusMessage::msgnoanswer);
-            }
-            if (partial) {
-                view_.statusShown(StatusMessage::msgpartial);
-            }
-            beep();
         }
         state_.testmode = false;
     });
@@ -321,17 +310,8 @@ void TransferSequence::connectionLost() {
         if (!running) {
             return;
         }
-        std::string text = statusText(StatusMessage::msglinelost) + port_.name();
-        if (partial) {
-            text += statusText(StatusMessage::msgpartial);
-        }
-        view_.setInfoText(text);
-        view_.setInfoColour(InfoColour::red);
-        view_.statusShown(StatusMessage::msglinelost);
-        if (partial) {
-            view_.statusShown(StatusMessage::msgpartial);
-        }
-        beep();
+        reportFailure(statusText(StatusMessage::msglinelost) + port_.name(),
+                      {StatusMessage::msglinelost}, partial);
     });
 }
 
@@ -361,13 +341,7 @@ void TransferSequence::portUnusable() {
     abandonRunningTransfer();
     state_.sendend = false;
     closeport();
-    std::string text = port_.openFailure();
-    if (partial) {
-        text += statusText(StatusMessage::msgpartial);
-    }
-    view_.setInfoText(text);
-    view_.setInfoColour(InfoColour::red);
-    beep();
+    reportFailure(port_.openFailure(), {}, partial);
 }
 
 void TransferSequence::closeport() {
@@ -706,6 +680,25 @@ void TransferSequence::setGauge(int divisor) {
 
 void TransferSequence::showPhase(Phase phase) {
     view_.setInfoText(phaseText(phase));
+}
+
+// A failure in red with a beep, each named message told to the view. A
+// programming run that ended after it began writing adds that the receiver
+// may now hold partly written data.
+void TransferSequence::reportFailure(std::string text, std::initializer_list<StatusMessage> shown,
+                                     bool partial) {
+    if (partial) {
+        text += statusText(StatusMessage::msgpartial);
+    }
+    view_.setInfoText(text);
+    view_.setInfoColour(InfoColour::red);
+    for (const StatusMessage message : shown) {
+        view_.statusShown(message);
+    }
+    if (partial) {
+        view_.statusShown(StatusMessage::msgpartial);
+    }
+    beep();
 }
 
 void TransferSequence::showMessage(StatusMessage message, InfoColour colour) {

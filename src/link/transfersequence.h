@@ -10,6 +10,8 @@
 
 #include <exception>
 #include <functional>
+#include <initializer_list>
+#include <string>
 
 namespace tovrix {
 
@@ -118,6 +120,7 @@ class TransferSequence {
     void setGauge(int divisor);
     void showPhase(Phase phase);
     void showMessage(StatusMessage message, InfoColour colour);
+    void reportFailure(std::string text, std::initializer_list<StatusMessage> shown, bool partial);
     void noteWriteError();
 
     ConfData& confdata_;
@@ -136,7 +139,7 @@ class TransferSequence {
     TabData sentTab_{};
     bool programming_ = false;
     bool settling_ = false;             // waiting for the line to go quiet
-    std::function<void()> firstFrame_;  // what the starter sends once it is
+    std::function<void()> firstFrame_;  // what the starter sends once the line is quiet
     bool resetSent_ = false;            // the reset frame went out, so its end may be reported
     bool inHandler_ = false;            // a handler is running; a nested call is turned away
     std::exception_ptr pendingError_;   // first port write error of the running handler
