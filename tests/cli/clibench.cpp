@@ -1,8 +1,10 @@
 #include "clibench.h"
 
+#include "cli/inputfile.h"
 #include "config/configfileio.h"
 #include "serial/portnames.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +13,28 @@ namespace tovrix::cli::test {
 
 using receiver::test::ReceiverProcess;
 using std::chrono::milliseconds;
+
+ReceiverData sampleData(std::uint8_t seed) {
+    ReceiverData data;
+    data.conf = newFileBlock();
+    for (int i = 0; i < conf::kProgrammedSize; ++i) {
+        data.conf[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(seed + 7 * i);
+    }
+    normaliseConfigBlock(data.conf);
+    data.conf = programmedFrom(data.conf);
+    TabData raw{};
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        raw[i] = static_cast<std::uint8_t>(seed ^ (i * 13));
+    }
+    data.image = rebuildImage(raw);
+    return data;
+}
+
+bool programmedAs(const ReceiverData& state, const ReceiverData& file) {
+    return std::equal(file.conf.begin(), file.conf.begin() + conf::kProgrammedSize,
+                      state.conf.begin()) &&
+           state.image == file.image;
+}
 
 CliBench::CliBench() {
     std::filesystem::create_directories(home_.path() + "/tovrix/ports");
@@ -44,16 +68,16 @@ CliRun CliBench::run(const std::vector<std::string>& args) {
     return result;
 }
 
-std::vector<Bytes> CliBench::frames(int com) const {
-    std::vector<Bytes> frames;
+std::vector<Bytes> CliBench::logged(int com, const std::string& kind) const {
+    std::vector<Bytes> events;
     std::ifstream in(path("receiver" + std::to_string(com) + ".log"));
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream words(line);
         double ms = 0;
-        std::string kind;
-        words >> ms >> kind;
-        if (kind != "rx") {
+        std::string word;
+        words >> ms >> word;
+        if (word != kind) {
             continue;
         }
         Bytes bytes;
@@ -61,9 +85,9 @@ std::vector<Bytes> CliBench::frames(int com) const {
         while (words >> value) {
             bytes.push_back(static_cast<std::uint8_t>(value));
         }
-        frames.push_back(bytes);
+        events.push_back(bytes);
     }
-    return frames;
+    return events;
 }
 
 std::optional<ReceiverData> CliBench::state(int com) const {

@@ -20,6 +20,13 @@ struct ReceiverData {
     TabData image{};
 };
 
+// A receiver's data as a window-made file holds it: a corrected block with
+// its checksum and an image the grid holds unchanged; seeds give different data.
+ReceiverData sampleData(std::uint8_t seed);
+
+// Whether a receiver's state holds what programming the file puts there.
+bool programmedAs(const ReceiverData& state, const ReceiverData& file);
+
 struct CliRun {
     int status = -1;
     std::string out;
@@ -45,7 +52,10 @@ class CliBench {
     std::unique_ptr<receiver::test::ReceiverProcess> start(const std::vector<std::string>& args);
 
     // The frames the emulator on COM n acted on, in order.
-    std::vector<Bytes> frames(int com) const;
+    std::vector<Bytes> frames(int com) const { return logged(com, "rx"); }
+    // The bytes of every event of one kind in its log ("drop": a frame cut
+    // off by silence on the line), in order.
+    std::vector<Bytes> logged(int com, const std::string& kind) const;
     // Its state file as it stands.
     std::optional<ReceiverData> state(int com) const;
 

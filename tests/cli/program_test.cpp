@@ -20,36 +20,12 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// A receiver's data as a window-made file holds it: a corrected block with
-// its checksum and an image the grid holds unchanged.
-ReceiverData sampleData(std::uint8_t seed) {
-    ReceiverData data;
-    data.conf = newFileBlock();
-    for (int i = 0; i < conf::kProgrammedSize; ++i) {
-        data.conf[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(seed + 7 * i);
-    }
-    normaliseConfigBlock(data.conf);
-    data.conf = programmedFrom(data.conf);
-    TabData raw{};
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        raw[i] = static_cast<std::uint8_t>(seed ^ (i * 13));
-    }
-    data.image = rebuildImage(raw);
-    return data;
-}
-
 // The same receiver data with one table cell changed (line 3, column 1).
 ReceiverData otherData(std::uint8_t seed) {
     ReceiverData data = sampleData(seed);
     data.image[3 * 24 + 5] ^= 0x40;
     data.image = rebuildImage(data.image);
     return data;
-}
-
-bool programmedAs(const ReceiverData& state, const ReceiverData& file) {
-    return std::equal(file.conf.begin(), file.conf.begin() + conf::kProgrammedSize,
-                      state.conf.begin()) &&
-           state.image == file.image;
 }
 
 struct ProgramCase;

@@ -46,6 +46,10 @@ bool drain(int fd, std::string& text) {
     }
 }
 
+int exitCode(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 }  // namespace
 
 TempDir::TempDir() {
@@ -148,7 +152,7 @@ std::optional<int> ReceiverProcess::waitExit(milliseconds timeout) {
         int status = 0;
         const pid_t done = waitpid(pid_, &status, WNOHANG);
         if (done == pid_) {
-            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            status_ = exitCode(status);
             break;
         }
         if (Clock::now() >= deadline) {
@@ -167,6 +171,27 @@ std::optional<int> ReceiverProcess::stop(int signal, milliseconds timeout) {
         ::kill(pid_, signal);
     }
     return waitExit(timeout);
+}
+
+bool ReceiverProcess::pause(milliseconds duration) {
+    if (status_ || ::kill(pid_, SIGSTOP) != 0) {
+        return false;
+    }
+    // The pause counts from the moment every thread stands still.
+    int status = 0;
+    pid_t done = -1;
+    do {
+        done = waitpid(pid_, &status, WUNTRACED);
+    } while (done < 0 && errno == EINTR);
+    if (done != pid_ || !WIFSTOPPED(status)) {
+        if (done == pid_) {
+            status_ = exitCode(status);
+        }
+        return false;
+    }
+    std::this_thread::sleep_for(duration);
+    ::kill(pid_, SIGCONT);
+    return true;
 }
 
 std::string ReceiverProcess::errorOutput() {

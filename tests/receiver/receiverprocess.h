@@ -51,6 +51,9 @@ class ReceiverProcess {
     // nothing if it still runs after `timeout`.
     std::optional<int> waitExit(milliseconds timeout = milliseconds(5000));
     std::optional<int> stop(int signal, milliseconds timeout = milliseconds(5000));
+    // Holds the whole program still for `duration` (SIGSTOP, then SIGCONT),
+    // as a busy or swapping machine does; false if it had ended before.
+    bool pause(milliseconds duration);
     // What the program wrote to its error output (complete once it ended).
     std::string errorOutput();
     // What it wrote to its standard output after the ready line, if any.
