@@ -6,7 +6,6 @@
 #include "serial/comport.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QColor>
 #include <QGroupBox>
 #include <QLabel>
@@ -91,7 +90,8 @@ void WindowLinkView::setTransferControlsEnabled(bool enabled) {
     // Disabling the control that has the focus moves it on (to a hidden test
     // field, as it happens): it is noted first and given back at the end.
     if (!enabled && controlsEnabled_) {
-        focusBefore_ = QApplication::focusWidget();
+        // The window's own record: it survives an open menu holding the focus.
+        focusBefore_ = window_.focusWidget();
     }
     for (QWidget* control :
          {static_cast<QWidget*>(window_.LeseButton), static_cast<QWidget*>(window_.ProgButton),

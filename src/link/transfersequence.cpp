@@ -22,6 +22,12 @@ constexpr std::chrono::milliseconds kResetTime{200};
 // It is the silence after which the receiver itself drops a frame it had
 // begun, so a frame of a replaced transfer cut off on its way is gone too.
 constexpr std::chrono::milliseconds kQuietInterval{100};
+// A quiet interval is confirmed by a second look this much later. The end
+// of the interval may be the first thing this process does after the
+// machine held it up; a far end on the same machine (a pseudo-terminal
+// bridge, the receiver emulator) was held up with it and owes the bytes of
+// that time. The second look gives it its turn to send them.
+constexpr std::chrono::milliseconds kQuietConfirm{20};
 // A line that is not quiet after this long ends the start. A table read
 // that was replaced streams for up to 4.3 s at 19200 baud.
 constexpr std::chrono::milliseconds kQuietLimit{6000};
@@ -96,9 +102,7 @@ void TransferSequence::announce(Phase phase) {
 void TransferSequence::afterQuietLine(std::function<void()> firstFrame) {
     firstFrame_ = std::move(firstFrame);
     settling_ = true;
-    quietTimer_.stop();
-    quietTimer_.setInterval(kQuietInterval);
-    quietTimer_.start();
+    restartQuietWait();
     watchdog_.stop();
     watchdog_.setInterval(kQuietLimit);
     watchdog_.start();
@@ -116,6 +120,12 @@ void TransferSequence::quietTimerTimer() {
         if (tryRead(byte)) {
             while (tryRead(byte)) {
             }
+            restartQuietWait();
+            return;
+        }
+        if (!quietConfirming_) {
+            quietConfirming_ = true;
+            quietTimer_.setInterval(kQuietConfirm);
             quietTimer_.start();
             return;
         }
@@ -125,6 +135,13 @@ void TransferSequence::quietTimerTimer() {
             firstFrame();
         }
     });
+}
+
+void TransferSequence::restartQuietWait() {
+    quietConfirming_ = false;
+    quietTimer_.stop();
+    quietTimer_.setInterval(kQuietInterval);
+    quietTimer_.start();
 }
 
 // The line kept talking: nothing of the new transfer has been sent.
@@ -430,8 +447,7 @@ void TransferSequence::RS232RxChar(int count) {
         // before: they are dropped, and the line is not quiet yet.
         if (settling_) {
             dropWaiting(count);
-            quietTimer_.stop();
-            quietTimer_.start();
+            restartQuietWait();
             return;
         }
         // Bytes that belong to no transfer are read and dropped. They must

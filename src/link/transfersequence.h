@@ -94,6 +94,7 @@ class TransferSequence {
     bool beginTransfer();
     void announce(Phase phase);
     void afterQuietLine(std::function<void()> firstFrame);
+    void restartQuietWait();
     void lineNotQuiet();
     bool setupport();
     void portUnusable();
@@ -139,6 +140,7 @@ class TransferSequence {
     TabData sentTab_{};
     bool programming_ = false;
     bool settling_ = false;             // waiting for the line to go quiet
+    bool quietConfirming_ = false;      // the interval passed quietly; the second look is due
     std::function<void()> firstFrame_;  // what the starter sends once the line is quiet
     bool resetSent_ = false;            // the reset frame went out, so its end may be reported
     bool inHandler_ = false;            // a handler is running; a nested call is turned away

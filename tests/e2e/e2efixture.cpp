@@ -6,11 +6,14 @@
 #include "serial/portnames.h"
 #include "table/cells.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -98,6 +101,32 @@ std::optional<ReceiverData> Bench::savedState() const {
     return data;
 }
 
+bool Bench::showActive() {
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    return QTest::qWaitForWindowActive(window_.get());
+}
+
+bool Bench::pointComLink(int n, const QString& target) const {
+    const QString link = QString::fromStdString(comLinkPath(n));
+    QFile::remove(link);
+    return QFile::link(target, link);
+}
+
+QString Bench::writeFile(const QString& name, const ReceiverData& data) const {
+    const QString path = start_.filePath(name);
+    return saveConfigurationFile(path.toStdString(), data.conf, data.image, 1, "1.03") ? path
+                                                                                       : QString();
+}
+
+void Bench::chooseFile(const QString& path) {
+    window_->setFileDialogRunner([this, path](QFileDialog& dialog) {
+        ++fileDialogs;
+        dialog.selectFile(path);
+        return true;
+    });
+}
+
 QString Bench::infoText() const {
     return window_->info->text();
 }
@@ -114,6 +143,31 @@ bool Bench::transferControlsEnabled() const {
 
 QStringList Bench::memoLines(const QPlainTextEdit* memo) const {
     return memo->toPlainText().split(QLatin1Char('\n'));
+}
+
+bool clickMenuEntry(QMenu* menu, QAction* entry) {
+    menu->popup(QPoint(0, 0));
+    const QRect shown = menu->actionGeometry(entry);
+    if (shown.isEmpty()) {
+        menu->hide();
+        return false;
+    }
+    // The pointer goes to the entry first, as a hand moves it there.
+    QTest::mouseMove(menu, shown.center());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, shown.center());
+    // A greyed-out entry leaves the menu open.
+    menu->hide();
+    return true;
+}
+
+QStringList gridTexts(const TFRX& window) {
+    QStringList texts;
+    for (int row = 1; row <= kTableLines; ++row) {
+        for (int column = 1; column <= kLineCells; ++column) {
+            texts << window.gridText(column, row);
+        }
+    }
+    return texts;
 }
 
 bool waitFor(const std::function<bool()>& done, int timeoutMs) {

@@ -58,6 +58,19 @@ class Bench {
     // The emulator's state file as it stands (block and image).
     std::optional<ReceiverData> savedState() const;
 
+    // Shows the window and makes it the active one, as on a desktop, so
+    // that the application has a focus widget.
+    bool showActive();
+    // Points the link of COM n at target, which need not exist.
+    bool pointComLink(int n, const QString& target) const;
+    // Writes a configuration file with this block and image into the start
+    // folder and returns its path (empty when it cannot be written).
+    QString writeFile(const QString& name, const ReceiverData& data) const;
+    // From now on the window's file dialogs confirm this file at once, as if
+    // the user had chosen it; fileDialogs counts the dialogs run.
+    void chooseFile(const QString& path);
+    int fileDialogs = 0;
+
     QString infoText() const;
     QColor infoColour() const;
     bool transferControlsEnabled() const;
@@ -83,6 +96,14 @@ class Bench {
 // loop wakes at once for every port event, so a transfer of a thousand
 // exchanges runs at the pace the program itself has.
 bool waitFor(const std::function<bool()>& done, int timeoutMs);
+
+// Opens the menu and clicks its entry, as a user does: a greyed-out entry
+// does nothing (in Qt 6.4, QAction::trigger() runs even a greyed-out one).
+// False when the menu does not show the entry.
+bool clickMenuEntry(QMenu* menu, QAction* entry);
+
+// The 4096 texts of the window's grid cells, line by line.
+QStringList gridTexts(const TFRX& window);
 
 // The samples are made with the emulator's own idea of the checksums and
 // the table layout, not with the tool's: the tool has to read and rebuild

@@ -27,16 +27,6 @@ bool sameBlock(const ConfData& a, const ConfData& b, int count) {
     return std::equal(a.begin(), a.begin() + count, b.begin());
 }
 
-QStringList gridTexts(const TFRX& window) {
-    QStringList texts;
-    for (int row = 1; row <= 256; ++row) {
-        for (int column = 1; column <= 16; ++column) {
-            texts << window.gridText(column, row);
-        }
-    }
-    return texts;
-}
-
 // Replaces the component's receive event by one that hands the window the
 // waiting bytes in notifications of `chunk` bytes (the last one shorter).
 // Counts of a notification are never more than the line holds, so every

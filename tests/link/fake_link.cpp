@@ -160,6 +160,11 @@ void LinkHarness::settle() {
     if (quiet.running) {
         seq.quietTimerTimer();
     }
+    // A quiet interval is looked at once more a moment later (a shorter
+    // interval); a look that found bytes started the whole wait again.
+    if (quiet.running && quiet.interval < kQuietInterval) {
+        seq.quietTimerTimer();
+    }
 }
 
 void LinkHarness::pump() {

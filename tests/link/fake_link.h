@@ -183,7 +183,11 @@ struct LinkHarness {
     TransferSequence seq{confdata, tabdata, sysdata, receiver, watchdog, resetTimer, quiet, view};
     int chunk = 1;  // bytes per receive notification
 
-    // Fires the quiet timer if it runs: a starter's first frame goes out.
+    // The wait for a quiet line: the interval that each byte restarts.
+    static constexpr std::chrono::milliseconds kQuietInterval{100};
+
+    // Fires the quiet timer if it runs, and again for its second look: a
+    // starter's first frame goes out.
     void settle();
     // Delivers everything the receiver sends, one notification per chunk,
     // after the line has gone quiet for a starter.
