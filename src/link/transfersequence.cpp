@@ -28,6 +28,10 @@ constexpr std::chrono::milliseconds kQuietInterval{100};
 // bridge, the receiver emulator) was held up with it and owes the bytes of
 // that time. The second look gives it its turn to send them.
 constexpr std::chrono::milliseconds kQuietConfirm{20};
+// While a replaced table read still owes bytes, a pause in its stream is
+// the far end falling behind (a busy machine), not the end of the stream:
+// the line counts as quiet only after this long.
+constexpr std::chrono::milliseconds kOwedQuietInterval{500};
 // A line that is not quiet after this long ends the start. A table read
 // that was replaced streams for up to 4.3 s at 19200 baud.
 constexpr std::chrono::milliseconds kQuietLimit{6000};
@@ -118,8 +122,11 @@ void TransferSequence::quietTimerTimer() {
         // (this thread was held up) mean the line was not quiet after all.
         std::uint8_t byte = 0;
         if (tryRead(byte)) {
+            int dropped = 1;
             while (tryRead(byte)) {
+                ++dropped;
             }
+            owedBytes_ = std::max(0, owedBytes_ - dropped);
             restartQuietWait();
             return;
         }
@@ -130,6 +137,7 @@ void TransferSequence::quietTimerTimer() {
             return;
         }
         settling_ = false;
+        owedBytes_ = 0;
         watchdog_.stop();
         if (auto firstFrame = std::exchange(firstFrame_, nullptr)) {
             firstFrame();
@@ -140,7 +148,7 @@ void TransferSequence::quietTimerTimer() {
 void TransferSequence::restartQuietWait() {
     quietConfirming_ = false;
     quietTimer_.stop();
-    quietTimer_.setInterval(kQuietInterval);
+    quietTimer_.setInterval(owedBytes_ > 0 ? kOwedQuietInterval : kQuietInterval);
     quietTimer_.start();
 }
 
@@ -342,6 +350,14 @@ void TransferSequence::clearTransferFlags() {
 // ---- link start and end --------------------------------------------------
 
 bool TransferSequence::setupport() {
+    // A table read whose request went out goes on streaming the rest of the
+    // image when another transfer takes its place. A start still waiting for
+    // a quiet line sent nothing: what the line owes stays as it was.
+    if (!settling_) {
+        owedBytes_ = state_.readmode && state_.tablemode
+                         ? std::max<std::int32_t>(0, state_.xferlen - state_.xferpos)
+                         : 0;
+    }
     if (!port_.restart()) {
         portUnusable();
         return false;
@@ -447,6 +463,7 @@ void TransferSequence::RS232RxChar(int count) {
         // before: they are dropped, and the line is not quiet yet.
         if (settling_) {
             dropWaiting(count);
+            owedBytes_ = std::max(0, owedBytes_ - count);
             restartQuietWait();
             return;
         }

@@ -140,6 +140,7 @@ class TransferSequence {
     TabData sentTab_{};
     bool programming_ = false;
     bool settling_ = false;             // waiting for the line to go quiet
+    std::int32_t owedBytes_ = 0;        // bytes a replaced table read still streams
     bool quietConfirming_ = false;      // the interval passed quietly; the second look is due
     std::function<void()> firstFrame_;  // what the starter sends once the line is quiet
     bool resetSent_ = false;            // the reset frame went out, so its end may be reported

@@ -185,6 +185,8 @@ struct LinkHarness {
 
     // The wait for a quiet line: the interval that each byte restarts.
     static constexpr std::chrono::milliseconds kQuietInterval{100};
+    // The same while a replaced table read still owes bytes.
+    static constexpr std::chrono::milliseconds kOwedQuietInterval{500};
 
     // Fires the quiet timer if it runs, and again for its second look: a
     // starter's first frame goes out.
