@@ -106,7 +106,7 @@ void TransferSequence::announce(Phase phase) {
 void TransferSequence::afterQuietLine(std::function<void()> firstFrame) {
     firstFrame_ = std::move(firstFrame);
     settling_ = true;
-    restartQuietWait();
+    restartQuietWait(0);
     watchdog_.stop();
     watchdog_.setInterval(kQuietLimit);
     watchdog_.start();
@@ -126,8 +126,7 @@ void TransferSequence::quietTimerTimer() {
             while (tryRead(byte)) {
                 ++dropped;
             }
-            owedBytes_ = std::max(0, owedBytes_ - dropped);
-            restartQuietWait();
+            restartQuietWait(dropped);
             return;
         }
         if (!quietConfirming_) {
@@ -145,7 +144,10 @@ void TransferSequence::quietTimerTimer() {
     });
 }
 
-void TransferSequence::restartQuietWait() {
+// The wait starts (again) after the line carried this many bytes; they
+// count against what a replaced table read still owes.
+void TransferSequence::restartQuietWait(int bytesSeen) {
+    owedBytes_ = std::max(0, owedBytes_ - bytesSeen);
     quietConfirming_ = false;
     quietTimer_.stop();
     quietTimer_.setInterval(owedBytes_ > 0 ? kOwedQuietInterval : kQuietInterval);
@@ -463,8 +465,7 @@ void TransferSequence::RS232RxChar(int count) {
         // before: they are dropped, and the line is not quiet yet.
         if (settling_) {
             dropWaiting(count);
-            owedBytes_ = std::max(0, owedBytes_ - count);
-            restartQuietWait();
+            restartQuietWait(count);
             return;
         }
         // Bytes that belong to no transfer are read and dropped. They must

@@ -94,7 +94,7 @@ class TransferSequence {
     bool beginTransfer();
     void announce(Phase phase);
     void afterQuietLine(std::function<void()> firstFrame);
-    void restartQuietWait();
+    void restartQuietWait(int bytesSeen);
     void lineNotQuiet();
     bool setupport();
     void portUnusable();
