@@ -18,20 +18,6 @@ constexpr int kConfigAnswers = conf::kBlockSize;          // bytes read in a rea
 constexpr int kConfigProgrammed = conf::kProgrammedSize;  // bytes programmed
 constexpr int kVerifiedBytes = conf::kChecksum + 1;       // bytes 0..89 are compared
 constexpr std::chrono::milliseconds kResetTime{200};
-// A starter sends its first frame once nothing has arrived for this long.
-// It is the silence after which the receiver itself drops a frame it had
-// begun, so a frame of a replaced transfer cut off on its way is gone too.
-constexpr std::chrono::milliseconds kQuietInterval{100};
-// A quiet interval is confirmed by a second look this much later. The end
-// of the interval may be the first thing this process does after the
-// machine held it up; a far end on the same machine (a pseudo-terminal
-// bridge, the receiver emulator) was held up with it and owes the bytes of
-// that time. The second look gives it its turn to send them.
-constexpr std::chrono::milliseconds kQuietConfirm{20};
-// While a replaced table read still owes bytes, a pause in its stream is
-// the far end falling behind (a busy machine), not the end of the stream:
-// the line counts as quiet only after this long.
-constexpr std::chrono::milliseconds kOwedQuietInterval{500};
 // A line that is not quiet after this long ends the start. A table read
 // that was replaced streams for up to 4.3 s at 19200 baud.
 constexpr std::chrono::milliseconds kQuietLimit{6000};
@@ -47,11 +33,12 @@ TransferSequence::TransferSequence(ConfData& confdata, TabData& tabdata, SysData
       port_(port),
       watchdog_(watchdog),
       resetTimer_(resetTimer),
-      quietTimer_(quietTimer),
-      view_(view) {}
+      view_(view),
+      quiet_(quietTimer) {}
 
 bool TransferSequence::transferRunning() const {
-    return settling_ || state_.readmode || state_.writemode || state_.verifymode || state_.testmode;
+    return quiet_.waiting() || state_.readmode || state_.writemode || state_.verifymode ||
+           state_.testmode;
 }
 
 // Every public handler runs through here. A call that arrives while another
@@ -105,8 +92,7 @@ void TransferSequence::announce(Phase phase) {
 // wait.
 void TransferSequence::afterQuietLine(std::function<void()> firstFrame) {
     firstFrame_ = std::move(firstFrame);
-    settling_ = true;
-    restartQuietWait(0);
+    quiet_.beginWait();
     watchdog_.stop();
     watchdog_.setInterval(kQuietLimit);
     watchdog_.start();
@@ -114,29 +100,10 @@ void TransferSequence::afterQuietLine(std::function<void()> firstFrame) {
 
 void TransferSequence::quietTimerTimer() {
     handle([this] {
-        quietTimer_.stop();
-        if (!settling_) {
+        const int found = quiet_.waiting() ? dropAllWaiting() : 0;
+        if (!quiet_.expired(found)) {
             return;
         }
-        // Bytes already waiting whose notification has not been handled yet
-        // (this thread was held up) mean the line was not quiet after all.
-        std::uint8_t byte = 0;
-        if (tryRead(byte)) {
-            int dropped = 1;
-            while (tryRead(byte)) {
-                ++dropped;
-            }
-            restartQuietWait(dropped);
-            return;
-        }
-        if (!quietConfirming_) {
-            quietConfirming_ = true;
-            quietTimer_.setInterval(kQuietConfirm);
-            quietTimer_.start();
-            return;
-        }
-        settling_ = false;
-        owedBytes_ = 0;
         watchdog_.stop();
         if (auto firstFrame = std::exchange(firstFrame_, nullptr)) {
             firstFrame();
@@ -144,21 +111,10 @@ void TransferSequence::quietTimerTimer() {
     });
 }
 
-// The wait starts (again) after the line carried this many bytes; they
-// count against what a replaced table read still owes.
-void TransferSequence::restartQuietWait(int bytesSeen) {
-    owedBytes_ = std::max(0, owedBytes_ - bytesSeen);
-    quietConfirming_ = false;
-    quietTimer_.stop();
-    quietTimer_.setInterval(owedBytes_ > 0 ? kOwedQuietInterval : kQuietInterval);
-    quietTimer_.start();
-}
-
 // The line kept talking: nothing of the new transfer has been sent.
 void TransferSequence::lineNotQuiet() {
-    settling_ = false;
+    quiet_.cancel();
     firstFrame_ = nullptr;
-    quietTimer_.stop();
     const std::string text = view_.infoText() + statusText(StatusMessage::msgnotquiet);
     closeport();
     reportFailure(text, {StatusMessage::msgnotquiet}, false);
@@ -290,7 +246,7 @@ void TransferSequence::BresetClick() {
 
 void TransferSequence::Timer1Timer() {
     handle([this] {
-        if (settling_) {
+        if (quiet_.waiting()) {
             lineNotQuiet();
             return;
         }
@@ -353,13 +309,8 @@ void TransferSequence::clearTransferFlags() {
 
 bool TransferSequence::setupport() {
     // A table read whose request went out goes on streaming the rest of the
-    // image when another transfer takes its place. A start still waiting for
-    // a quiet line sent nothing: what the line owes stays as it was.
-    if (!settling_) {
-        owedBytes_ = state_.readmode && state_.tablemode
-                         ? std::max<std::int32_t>(0, state_.xferlen - state_.xferpos)
-                         : 0;
-    }
+    // image when another transfer takes its place.
+    quiet_.takeOver(state_.readmode && state_.tablemode ? state_.xferlen - state_.xferpos : 0);
     if (!port_.restart()) {
         portUnusable();
         return false;
@@ -411,9 +362,8 @@ void TransferSequence::abandonRunningTransfer() {
     state_.verifymode = false;
     state_.sysphase = false;
     state_.testmode = false;
-    settling_ = false;
+    quiet_.cancel();
     firstFrame_ = nullptr;
-    quietTimer_.stop();
     // A reset still waiting for its end would close the new transfer.
     resetTimer_.stop();
     resetSent_ = false;
@@ -463,9 +413,9 @@ void TransferSequence::RS232RxChar(int count) {
     handle([this, count] {
         // Bytes before the first frame are what the line still carries from
         // before: they are dropped, and the line is not quiet yet.
-        if (settling_) {
+        if (quiet_.waiting()) {
             dropWaiting(count);
-            restartQuietWait(count);
+            quiet_.bytesSeen(count);
             return;
         }
         // Bytes that belong to no transfer are read and dropped. They must
@@ -512,6 +462,16 @@ void TransferSequence::dropWaiting(int count) {
             return;
         }
     }
+}
+
+// Reads and drops whatever waits, announced or not; returns how much.
+int TransferSequence::dropAllWaiting() {
+    int dropped = 0;
+    std::uint8_t byte = 0;
+    while (tryRead(byte)) {
+        ++dropped;
+    }
+    return dropped;
 }
 
 void TransferSequence::receiveTest(int count) {
