@@ -18,6 +18,14 @@ namespace tovrix {
 // stream is the far end falling behind, not the end of the stream: only a
 // longer silence counts then. Every byte seen counts against what is owed.
 //
+// The wait is needed only when bytes may still be on their way. After a
+// transfer that ended complete (every request had its answer, no byte more,
+// a good verdict) the far end owes nothing; the same timer then watches the
+// idle line for one quiet interval and its second look. A start made after
+// that, on the same port, owing nothing, sends its first frame at once. Any
+// byte after the end, a failure, a replaced transfer, a port opened afresh
+// or the first start leave the line unknown: the next start waits in full.
+//
 // Drives one timer; the owner calls expired() when it fires and reads the
 // port itself. Keeps no time of its own, so it is tested with a fake timer.
 class QuietLine {
@@ -46,8 +54,18 @@ class QuietLine {
     // read it replaces still streams. A start made while an earlier start
     // still waits keeps what the line owed: that start sent nothing.
     void takeOver(std::int32_t owed);
-    // The start's wait begins.
-    void beginWait();
+    // The start's wait begins. False when it need not: the line has been
+    // quiet since a transfer ended complete, and the first frame may go now.
+    bool beginWait();
+    // A transfer has ended; complete when every request had its answer, no
+    // byte came beside them and its verdict was good. Only then is the idle
+    // line watched.
+    void transferEnded(bool complete);
+    // The port was opened afresh, switched or lost: what the line did since
+    // the last transfer is unknown.
+    void forget();
+    // The idle line has been quiet since a transfer ended complete.
+    bool quietSinceEnd() const { return record_ == Record::quiet; }
     // The start was given up (replaced, ended, the port gone): no more waiting.
     void cancel();
     // The line carried this many bytes (a receive notification): they count
@@ -61,12 +79,22 @@ class QuietLine {
     std::int32_t owed() const { return owed_; }
 
   private:
+    // What is known of the idle line since the last transfer ended.
+    enum class Record {
+        unknown,   // bytes may be on their way
+        watching,  // ended complete; the idle line is being watched
+        quiet,     // ended complete and quiet for an interval since
+    };
+
     void restart(int bytesSeen);
+    void stopWatching(Record record);
 
     LinkTimer& timer_;
     bool waiting_ = false;     // a start waits for the line to go quiet
     bool confirming_ = false;  // the interval passed quietly; the second look is due
     std::int32_t owed_ = 0;    // bytes a replaced table read still streams
+    Record record_ = Record::unknown;
+    bool atOnce_ = false;  // the start being made may send its first frame at once
 };
 
 }  // namespace tovrix

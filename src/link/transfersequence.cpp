@@ -88,11 +88,14 @@ void TransferSequence::announce(Phase phase) {
     showPhase(phase);
 }
 
-// The starter's first frame waits for a quiet line; the watchdog bounds the
-// wait.
+// The starter's first frame waits for a quiet line, unless the line has been
+// quiet since a transfer ended complete; the watchdog bounds the wait.
 void TransferSequence::afterQuietLine(std::function<void()> firstFrame) {
+    if (!quiet_.beginWait()) {
+        firstFrame();
+        return;
+    }
     firstFrame_ = std::move(firstFrame);
-    quiet_.beginWait();
     watchdog_.stop();
     watchdog_.setInterval(kQuietLimit);
     watchdog_.start();
@@ -100,7 +103,7 @@ void TransferSequence::afterQuietLine(std::function<void()> firstFrame) {
 
 void TransferSequence::quietTimerTimer() {
     handle([this] {
-        const int found = quiet_.waiting() ? dropAllWaiting() : 0;
+        const int found = dropAllWaiting();
         if (!quiet_.expired(found)) {
             return;
         }
@@ -290,6 +293,7 @@ void TransferSequence::connectionLost() {
         state_.sendend = false;
         closeport();
         port_.close();
+        quiet_.forget();
         if (!running) {
             return;
         }
@@ -308,12 +312,23 @@ void TransferSequence::clearTransferFlags() {
 // ---- link start and end --------------------------------------------------
 
 bool TransferSequence::setupport() {
+    // Bytes waiting unannounced (their notification is still on its way)
+    // mean the line has not been quiet since the last transfer after all.
+    if (quiet_.quietSinceEnd()) {
+        quiet_.bytesSeen(dropAllWaiting());
+    }
     // A table read whose request went out goes on streaming the rest of the
     // image when another transfer takes its place.
     quiet_.takeOver(state_.readmode && state_.tablemode ? state_.xferlen - state_.xferpos : 0);
+    surplus_ = false;
     if (!port_.restart()) {
         portUnusable();
         return false;
+    }
+    // Another port, or another device behind it, than the last transfer ran
+    // on: nothing is known of its line.
+    if (port_.name() != lastPort_) {
+        quiet_.forget();
     }
     state_.xferpos = 0;
     view_.setTransferControlsEnabled(false);
@@ -327,13 +342,16 @@ void TransferSequence::portUnusable() {
     abandonRunningTransfer();
     state_.sendend = false;
     closeport();
+    quiet_.forget();
     reportFailure(port_.openFailure(), {}, partial);
 }
 
-void TransferSequence::closeport() {
+void TransferSequence::closeport(Ending ending) {
     if (state_.sendend) {
         transmit(Command::end);
     }
+    quiet_.transferEnded(ending == Ending::complete && !surplus_);
+    lastPort_ = port_.name();
     state_.readmode = false;
     state_.sysphase = false;
     state_.writemode = false;
@@ -423,7 +441,7 @@ void TransferSequence::RS232RxChar(int count) {
         // discarded here: it is a request that has not gone out yet (or the
         // end command of the transfer just closed), never a stale one.
         if (!transferRunning()) {
-            dropWaiting(count);
+            quiet_.bytesSeen(dropWaiting(count));
             return;
         }
         view_.setInfoColour(InfoColour::black);
@@ -435,7 +453,7 @@ void TransferSequence::RS232RxChar(int count) {
             } else if (state_.writemode) {
                 receiveTableWrite(count);
             } else {
-                dropWaiting(count);
+                dropSurplus(count);
             }
         } else {
             receiveConfig(count);
@@ -455,12 +473,21 @@ bool TransferSequence::tryRead(std::uint8_t& byte) {
     }
 }
 
-void TransferSequence::dropWaiting(int count) {
+// Reads and drops up to count waiting bytes; returns how many there were.
+int TransferSequence::dropWaiting(int count) {
     std::uint8_t byte = 0;
-    for (int i = 0; i < count; ++i) {
-        if (!tryRead(byte)) {
-            return;
-        }
+    int dropped = 0;
+    while (dropped < count && tryRead(byte)) {
+        ++dropped;
+    }
+    return dropped;
+}
+
+// Drops bytes that came beside the answers of a running transfer. The far
+// end sends what was not asked for, so its end is not known to be complete.
+void TransferSequence::dropSurplus(int count) {
+    if (dropWaiting(count) > 0) {
+        surplus_ = true;
     }
 }
 
@@ -497,20 +524,23 @@ void TransferSequence::receiveTableRead(int count) {
             setGauge(state_.xferlen);
             state_.rxtab[static_cast<std::size_t>(state_.xferpos)] = byte;
             ++state_.xferpos;
+        } else {
+            surplus_ = true;
         }
     }
     if (state_.xferpos < state_.xferlen) {
         return;
     }
     tabdata_ = state_.rxtab;
-    if (view_.Restore64K()) {
+    const bool good = view_.Restore64K();
+    if (good) {
         showMessage(StatusMessage::msgtabreadok, InfoColour::black);
     } else {
         beep();
         showMessage(StatusMessage::msgtabsum, InfoColour::red);
     }
     view_.showdata();
-    closeport();
+    closeport(good ? Ending::complete : Ending::unsure);
 }
 
 void TransferSequence::receiveTableWrite(int count) {
@@ -519,7 +549,7 @@ void TransferSequence::receiveTableWrite(int count) {
         return;
     }
     // One answer per chunk: anything beside it is not an answer to the next one.
-    dropWaiting(count - 1);
+    dropSurplus(count - 1);
     if (answer != kChunkAnswer) {
         showMessage(StatusMessage::msgtabnak, InfoColour::red);
         return;
@@ -530,7 +560,7 @@ void TransferSequence::receiveTableWrite(int count) {
         transmit(Command::writeString, kChunkSize);
     } else {
         showMessage(StatusMessage::msgtabwritten, InfoColour::black);
-        closeport();
+        closeport(Ending::complete);
     }
 }
 
@@ -542,7 +572,7 @@ void TransferSequence::receiveConfig(int count) {
     // The receiver answers each request with exactly one byte. A surplus
     // byte left waiting would be taken as the answer to the next request
     // and shift every byte after it, so it is read and dropped here.
-    dropWaiting(count - 1);
+    dropSurplus(count - 1);
 
     if (state_.readmode) {
         if (state_.sysphase) {
@@ -622,21 +652,23 @@ void TransferSequence::readsysdata(std::uint8_t b) {
     state_.xferpos = 0;
 }
 
-void TransferSequence::showChecksumVerdict(StatusMessage good) {
+// Returns whether the checksum was right.
+bool TransferSequence::showChecksumVerdict(StatusMessage good) {
     if (configChecksum(confdata_) == confdata_[conf::kChecksum]) {
         showMessage(good, InfoColour::black);
-    } else {
-        // A failed verdict is red with a beep, like every failure.
-        beep();
-        showMessage(StatusMessage::msgconfsum, InfoColour::red);
+        return true;
     }
+    // A failed verdict is red with a beep, like every failure.
+    beep();
+    showMessage(StatusMessage::msgconfsum, InfoColour::red);
+    return false;
 }
 
 void TransferSequence::finishConfigRead() {
     std::copy(state_.rxdata.begin(), state_.rxdata.end(), confdata_.begin());
-    showChecksumVerdict(StatusMessage::msgconfreadok);
+    const bool good = showChecksumVerdict(StatusMessage::msgconfreadok);
     view_.showdata();
-    closeport();
+    closeport(good ? Ending::complete : Ending::unsure);
 }
 
 void TransferSequence::finishConfigWrite() {
@@ -655,15 +687,16 @@ void TransferSequence::finishConfigWrite() {
 void TransferSequence::finishVerify() {
     std::copy(state_.rxdata.begin(), state_.rxdata.end(), confdata_.begin());
     const auto programmed = confdata_.begin() + conf::kVerifyCopy;
+    bool good = false;
     if (!std::equal(confdata_.begin(), confdata_.begin() + kVerifiedBytes, programmed)) {
         std::copy_n(programmed, conf::kBlockSize, confdata_.begin());
         beep();
         showMessage(StatusMessage::msgverifyfail, InfoColour::red);
     } else {
-        showChecksumVerdict(StatusMessage::msgverifyok);
+        good = showChecksumVerdict(StatusMessage::msgverifyok);
     }
     view_.showdata();
-    closeport();
+    closeport(good ? Ending::complete : Ending::unsure);
 }
 
 // ---- display -------------------------------------------------------------

@@ -30,6 +30,8 @@ namespace tovrix {
 // while (QuietLine, on the quiet timer), so that bytes still streaming from a
 // transfer it replaced are not taken as answers. What arrives meanwhile is
 // dropped; a line that never goes quiet ends the start through the watchdog.
+// A start on a line that has been quiet since a transfer ended complete
+// sends at once.
 //
 // Programming runs send a copy of the block and the image taken when they
 // start, and verify against that copy: a change made meanwhile never
@@ -98,7 +100,10 @@ class TransferSequence {
     void lineNotQuiet();
     bool setupport();
     void portUnusable();
-    void closeport();
+    // How a transfer ended: complete (every request had its answer and the
+    // verdict was good) or not known to be.
+    enum class Ending { complete, unsure };
+    void closeport(Ending ending = Ending::unsure);
     void abandonRunningTransfer();
     void takeSnapshot();
     void setProgramming(bool running);
@@ -114,8 +119,9 @@ class TransferSequence {
     void finishConfigRead();
     void finishConfigWrite();
     void finishVerify();
-    void showChecksumVerdict(StatusMessage good);
-    void dropWaiting(int count);
+    bool showChecksumVerdict(StatusMessage good);
+    int dropWaiting(int count);
+    void dropSurplus(int count);
     int dropAllWaiting();
     bool tryRead(std::uint8_t& byte);
 
@@ -141,6 +147,8 @@ class TransferSequence {
     bool programming_ = false;
     QuietLine quiet_;                   // the wait for a quiet line before a first frame
     std::function<void()> firstFrame_;  // what the starter sends once the line is quiet
+    bool surplus_ = false;              // bytes came beside the answers of this transfer
+    std::string lastPort_;              // the port the last transfer ran on
     bool resetSent_ = false;            // the reset frame went out, so its end may be reported
     bool inHandler_ = false;            // a handler is running; a nested call is turned away
     std::exception_ptr pendingError_;   // first port write error of the running handler
