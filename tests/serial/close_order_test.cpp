@@ -144,12 +144,15 @@ TEST_P(CloseWithAnEventOnItsWay, FinishesPromptlyAndDeliversNothing) {
     };
     port.Open();
     pty.writeMaster(0x01);
-    // Without the event loop: the byte is in, so its event is on its way.
+    // Without the event loop: once the byte is in, its event is on its way.
     const double waitFrom = test::nowMs();
     while (port.InputCount() == 0 && test::nowMs() - waitFrom < 10000) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ASSERT_GT(port.InputCount(), 0);
+    // The event thread woke with the byte; a moment more and it is blocked in
+    // its report, the case where the close must let it go.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
     const double start = test::nowMs();
     port.Close();
