@@ -103,6 +103,8 @@ void TransferSequence::afterQuietLine(std::function<void()> firstFrame) {
 
 void TransferSequence::quietTimerTimer() {
     handle([this] {
+        // Bytes waiting whose notification has not been handled yet count as
+        // seen: the line was not quiet after all.
         const int found = dropAllWaiting();
         if (!quiet_.expired(found)) {
             return;
