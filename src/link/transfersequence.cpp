@@ -18,20 +18,6 @@ constexpr int kConfigAnswers = conf::kBlockSize;          // bytes read in a rea
 constexpr int kConfigProgrammed = conf::kProgrammedSize;  // bytes programmed
 constexpr int kVerifiedBytes = conf::kChecksum + 1;       // bytes 0..89 are compared
 constexpr std::chrono::milliseconds kResetTime{200};
-// A starter sends its first frame once nothing has arrived for this long.
-// It is the silence after which the receiver itself drops a frame it had
-// begun, so a frame of a replaced transfer cut off on its way is gone too.
-constexpr std::chrono::milliseconds kQuietInterval{100};
-// A quiet interval is confirmed by a second look this much later. The end
-// of the interval may be the first thing this process does after the
-// machine held it up; a far end on the same machine (a pseudo-terminal
-// bridge, the receiver emulator) was held up with it and owes the bytes of
-// that time. The second look gives it its turn to send them.
-constexpr std::chrono::milliseconds kQuietConfirm{20};
-// While a replaced table read still owes bytes, a pause in its stream is
-// the far end falling behind (a busy machine), not the end of the stream:
-// the line counts as quiet only after this long.
-constexpr std::chrono::milliseconds kOwedQuietInterval{500};
 // A line that is not quiet after this long ends the start. A table read
 // that was replaced streams for up to 4.3 s at 19200 baud.
 constexpr std::chrono::milliseconds kQuietLimit{6000};
@@ -47,11 +33,12 @@ TransferSequence::TransferSequence(ConfData& confdata, TabData& tabdata, SysData
       port_(port),
       watchdog_(watchdog),
       resetTimer_(resetTimer),
-      quietTimer_(quietTimer),
-      view_(view) {}
+      view_(view),
+      quiet_(quietTimer) {}
 
 bool TransferSequence::transferRunning() const {
-    return settling_ || state_.readmode || state_.writemode || state_.verifymode || state_.testmode;
+    return quiet_.waiting() || state_.readmode || state_.writemode || state_.verifymode ||
+           state_.testmode;
 }
 
 // Every public handler runs through here. A call that arrives while another
@@ -101,12 +88,14 @@ void TransferSequence::announce(Phase phase) {
     showPhase(phase);
 }
 
-// The starter's first frame waits for a quiet line; the watchdog bounds the
-// wait.
+// The starter's first frame waits for a quiet line, unless the line has been
+// quiet since a transfer ended complete; the watchdog bounds the wait.
 void TransferSequence::afterQuietLine(std::function<void()> firstFrame) {
+    if (!quiet_.beginWait()) {
+        firstFrame();
+        return;
+    }
     firstFrame_ = std::move(firstFrame);
-    settling_ = true;
-    restartQuietWait(0);
     watchdog_.stop();
     watchdog_.setInterval(kQuietLimit);
     watchdog_.start();
@@ -114,29 +103,12 @@ void TransferSequence::afterQuietLine(std::function<void()> firstFrame) {
 
 void TransferSequence::quietTimerTimer() {
     handle([this] {
-        quietTimer_.stop();
-        if (!settling_) {
+        // Bytes waiting whose notification has not been handled yet count as
+        // seen: the line was not quiet after all.
+        const int found = dropAllWaiting();
+        if (!quiet_.expired(found)) {
             return;
         }
-        // Bytes already waiting whose notification has not been handled yet
-        // (this thread was held up) mean the line was not quiet after all.
-        std::uint8_t byte = 0;
-        if (tryRead(byte)) {
-            int dropped = 1;
-            while (tryRead(byte)) {
-                ++dropped;
-            }
-            restartQuietWait(dropped);
-            return;
-        }
-        if (!quietConfirming_) {
-            quietConfirming_ = true;
-            quietTimer_.setInterval(kQuietConfirm);
-            quietTimer_.start();
-            return;
-        }
-        settling_ = false;
-        owedBytes_ = 0;
         watchdog_.stop();
         if (auto firstFrame = std::exchange(firstFrame_, nullptr)) {
             firstFrame();
@@ -144,21 +116,10 @@ void TransferSequence::quietTimerTimer() {
     });
 }
 
-// The wait starts (again) after the line carried this many bytes; they
-// count against what a replaced table read still owes.
-void TransferSequence::restartQuietWait(int bytesSeen) {
-    owedBytes_ = std::max(0, owedBytes_ - bytesSeen);
-    quietConfirming_ = false;
-    quietTimer_.stop();
-    quietTimer_.setInterval(owedBytes_ > 0 ? kOwedQuietInterval : kQuietInterval);
-    quietTimer_.start();
-}
-
 // The line kept talking: nothing of the new transfer has been sent.
 void TransferSequence::lineNotQuiet() {
-    settling_ = false;
+    quiet_.cancel();
     firstFrame_ = nullptr;
-    quietTimer_.stop();
     const std::string text = view_.infoText() + statusText(StatusMessage::msgnotquiet);
     closeport();
     reportFailure(text, {StatusMessage::msgnotquiet}, false);
@@ -290,7 +251,7 @@ void TransferSequence::BresetClick() {
 
 void TransferSequence::Timer1Timer() {
     handle([this] {
-        if (settling_) {
+        if (quiet_.waiting()) {
             lineNotQuiet();
             return;
         }
@@ -334,6 +295,7 @@ void TransferSequence::connectionLost() {
         state_.sendend = false;
         closeport();
         port_.close();
+        quiet_.forget();
         if (!running) {
             return;
         }
@@ -352,17 +314,23 @@ void TransferSequence::clearTransferFlags() {
 // ---- link start and end --------------------------------------------------
 
 bool TransferSequence::setupport() {
-    // A table read whose request went out goes on streaming the rest of the
-    // image when another transfer takes its place. A start still waiting for
-    // a quiet line sent nothing: what the line owes stays as it was.
-    if (!settling_) {
-        owedBytes_ = state_.readmode && state_.tablemode
-                         ? std::max<std::int32_t>(0, state_.xferlen - state_.xferpos)
-                         : 0;
+    // Bytes waiting unannounced (their notification is still on its way)
+    // mean the line has not been quiet since the last transfer after all.
+    if (quiet_.quietSinceEnd()) {
+        quiet_.bytesSeen(dropAllWaiting());
     }
+    // A table read whose request went out goes on streaming the rest of the
+    // image when another transfer takes its place.
+    quiet_.takeOver(state_.readmode && state_.tablemode ? state_.xferlen - state_.xferpos : 0);
+    surplus_ = false;
     if (!port_.restart()) {
         portUnusable();
         return false;
+    }
+    // Another port, or another device behind it, than the last transfer ran
+    // on: nothing is known of its line.
+    if (port_.name() != lastPort_) {
+        quiet_.forget();
     }
     state_.xferpos = 0;
     view_.setTransferControlsEnabled(false);
@@ -376,13 +344,16 @@ void TransferSequence::portUnusable() {
     abandonRunningTransfer();
     state_.sendend = false;
     closeport();
+    quiet_.forget();
     reportFailure(port_.openFailure(), {}, partial);
 }
 
-void TransferSequence::closeport() {
+void TransferSequence::closeport(Ending ending) {
     if (state_.sendend) {
         transmit(Command::end);
     }
+    quiet_.transferEnded(ending == Ending::complete && !surplus_);
+    lastPort_ = port_.name();
     state_.readmode = false;
     state_.sysphase = false;
     state_.writemode = false;
@@ -411,9 +382,8 @@ void TransferSequence::abandonRunningTransfer() {
     state_.verifymode = false;
     state_.sysphase = false;
     state_.testmode = false;
-    settling_ = false;
+    quiet_.cancel();
     firstFrame_ = nullptr;
-    quietTimer_.stop();
     // A reset still waiting for its end would close the new transfer.
     resetTimer_.stop();
     resetSent_ = false;
@@ -463,9 +433,9 @@ void TransferSequence::RS232RxChar(int count) {
     handle([this, count] {
         // Bytes before the first frame are what the line still carries from
         // before: they are dropped, and the line is not quiet yet.
-        if (settling_) {
+        if (quiet_.waiting()) {
             dropWaiting(count);
-            restartQuietWait(count);
+            quiet_.bytesSeen(count);
             return;
         }
         // Bytes that belong to no transfer are read and dropped. They must
@@ -473,7 +443,7 @@ void TransferSequence::RS232RxChar(int count) {
         // discarded here: it is a request that has not gone out yet (or the
         // end command of the transfer just closed), never a stale one.
         if (!transferRunning()) {
-            dropWaiting(count);
+            quiet_.bytesSeen(dropWaiting(count));
             return;
         }
         view_.setInfoColour(InfoColour::black);
@@ -485,7 +455,7 @@ void TransferSequence::RS232RxChar(int count) {
             } else if (state_.writemode) {
                 receiveTableWrite(count);
             } else {
-                dropWaiting(count);
+                dropSurplus(count);
             }
         } else {
             receiveConfig(count);
@@ -505,13 +475,32 @@ bool TransferSequence::tryRead(std::uint8_t& byte) {
     }
 }
 
-void TransferSequence::dropWaiting(int count) {
+// Reads and drops up to count waiting bytes; returns how many there were.
+int TransferSequence::dropWaiting(int count) {
     std::uint8_t byte = 0;
-    for (int i = 0; i < count; ++i) {
-        if (!tryRead(byte)) {
-            return;
-        }
+    int dropped = 0;
+    while (dropped < count && tryRead(byte)) {
+        ++dropped;
     }
+    return dropped;
+}
+
+// Drops bytes that came beside the answers of a running transfer. The far
+// end sends what was not asked for, so its end is not known to be complete.
+void TransferSequence::dropSurplus(int count) {
+    if (dropWaiting(count) > 0) {
+        surplus_ = true;
+    }
+}
+
+// Reads and drops whatever waits, announced or not; returns how much.
+int TransferSequence::dropAllWaiting() {
+    int dropped = 0;
+    std::uint8_t byte = 0;
+    while (tryRead(byte)) {
+        ++dropped;
+    }
+    return dropped;
 }
 
 void TransferSequence::receiveTest(int count) {
@@ -537,20 +526,23 @@ void TransferSequence::receiveTableRead(int count) {
             setGauge(state_.xferlen);
             state_.rxtab[static_cast<std::size_t>(state_.xferpos)] = byte;
             ++state_.xferpos;
+        } else {
+            surplus_ = true;
         }
     }
     if (state_.xferpos < state_.xferlen) {
         return;
     }
     tabdata_ = state_.rxtab;
-    if (view_.Restore64K()) {
+    const bool good = view_.Restore64K();
+    if (good) {
         showMessage(StatusMessage::msgtabreadok, InfoColour::black);
     } else {
         beep();
         showMessage(StatusMessage::msgtabsum, InfoColour::red);
     }
     view_.showdata();
-    closeport();
+    closeport(good ? Ending::complete : Ending::unsure);
 }
 
 void TransferSequence::receiveTableWrite(int count) {
@@ -559,7 +551,7 @@ void TransferSequence::receiveTableWrite(int count) {
         return;
     }
     // One answer per chunk: anything beside it is not an answer to the next one.
-    dropWaiting(count - 1);
+    dropSurplus(count - 1);
     if (answer != kChunkAnswer) {
         showMessage(StatusMessage::msgtabnak, InfoColour::red);
         return;
@@ -570,7 +562,7 @@ void TransferSequence::receiveTableWrite(int count) {
         transmit(Command::writeString, kChunkSize);
     } else {
         showMessage(StatusMessage::msgtabwritten, InfoColour::black);
-        closeport();
+        closeport(Ending::complete);
     }
 }
 
@@ -582,7 +574,7 @@ void TransferSequence::receiveConfig(int count) {
     // The receiver answers each request with exactly one byte. A surplus
     // byte left waiting would be taken as the answer to the next request
     // and shift every byte after it, so it is read and dropped here.
-    dropWaiting(count - 1);
+    dropSurplus(count - 1);
 
     if (state_.readmode) {
         if (state_.sysphase) {
@@ -662,21 +654,23 @@ void TransferSequence::readsysdata(std::uint8_t b) {
     state_.xferpos = 0;
 }
 
-void TransferSequence::showChecksumVerdict(StatusMessage good) {
+// Returns whether the checksum was right.
+bool TransferSequence::showChecksumVerdict(StatusMessage good) {
     if (configChecksum(confdata_) == confdata_[conf::kChecksum]) {
         showMessage(good, InfoColour::black);
-    } else {
-        // A failed verdict is red with a beep, like every failure.
-        beep();
-        showMessage(StatusMessage::msgconfsum, InfoColour::red);
+        return true;
     }
+    // A failed verdict is red with a beep, like every failure.
+    beep();
+    showMessage(StatusMessage::msgconfsum, InfoColour::red);
+    return false;
 }
 
 void TransferSequence::finishConfigRead() {
     std::copy(state_.rxdata.begin(), state_.rxdata.end(), confdata_.begin());
-    showChecksumVerdict(StatusMessage::msgconfreadok);
+    const bool good = showChecksumVerdict(StatusMessage::msgconfreadok);
     view_.showdata();
-    closeport();
+    closeport(good ? Ending::complete : Ending::unsure);
 }
 
 void TransferSequence::finishConfigWrite() {
@@ -695,15 +689,16 @@ void TransferSequence::finishConfigWrite() {
 void TransferSequence::finishVerify() {
     std::copy(state_.rxdata.begin(), state_.rxdata.end(), confdata_.begin());
     const auto programmed = confdata_.begin() + conf::kVerifyCopy;
+    bool good = false;
     if (!std::equal(confdata_.begin(), confdata_.begin() + kVerifiedBytes, programmed)) {
         std::copy_n(programmed, conf::kBlockSize, confdata_.begin());
         beep();
         showMessage(StatusMessage::msgverifyfail, InfoColour::red);
     } else {
-        showChecksumVerdict(StatusMessage::msgverifyok);
+        good = showChecksumVerdict(StatusMessage::msgverifyok);
     }
     view_.showdata();
-    closeport();
+    closeport(good ? Ending::complete : Ending::unsure);
 }
 
 // ---- display -------------------------------------------------------------

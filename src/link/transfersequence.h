@@ -4,6 +4,7 @@
 #include "link/frames.h"
 #include "link/linkinterfaces.h"
 #include "link/linktexts.h"
+#include "link/quietline.h"
 #include "link/statusmessages.h"
 #include "link/transferstate.h"
 #include "table/image.h"
@@ -26,9 +27,11 @@ namespace tovrix {
 // the interfaces it is given. Everything runs on one thread.
 //
 // Quiet line: a starter sends nothing until the line has been quiet for a
-// while (the quiet timer), so that bytes still streaming from a transfer it
-// replaced are not taken as answers. What arrives meanwhile is dropped; a
-// line that never goes quiet ends the start through the watchdog.
+// while (QuietLine, on the quiet timer), so that bytes still streaming from a
+// transfer it replaced are not taken as answers. What arrives meanwhile is
+// dropped; a line that never goes quiet ends the start through the watchdog.
+// A start on a line that has been quiet since a transfer ended complete
+// sends at once.
 //
 // Programming runs send a copy of the block and the image taken when they
 // start, and verify against that copy: a change made meanwhile never
@@ -94,11 +97,13 @@ class TransferSequence {
     bool beginTransfer();
     void announce(Phase phase);
     void afterQuietLine(std::function<void()> firstFrame);
-    void restartQuietWait(int bytesSeen);
     void lineNotQuiet();
     bool setupport();
     void portUnusable();
-    void closeport();
+    // How a transfer ended: complete (every request had its answer and the
+    // verdict was good) or not known to be.
+    enum class Ending { complete, unsure };
+    void closeport(Ending ending = Ending::unsure);
     void abandonRunningTransfer();
     void takeSnapshot();
     void setProgramming(bool running);
@@ -114,8 +119,10 @@ class TransferSequence {
     void finishConfigRead();
     void finishConfigWrite();
     void finishVerify();
-    void showChecksumVerdict(StatusMessage good);
-    void dropWaiting(int count);
+    bool showChecksumVerdict(StatusMessage good);
+    int dropWaiting(int count);
+    void dropSurplus(int count);
+    int dropAllWaiting();
     bool tryRead(std::uint8_t& byte);
 
     void setGauge(int divisor);
@@ -130,7 +137,6 @@ class TransferSequence {
     LinkPort& port_;
     LinkTimer& watchdog_;
     LinkTimer& resetTimer_;
-    LinkTimer& quietTimer_;
     LinkView& view_;
 
     TransferState state_;
@@ -139,10 +145,10 @@ class TransferSequence {
     ConfData sentConf_{};
     TabData sentTab_{};
     bool programming_ = false;
-    bool settling_ = false;             // waiting for the line to go quiet
-    std::int32_t owedBytes_ = 0;        // bytes a replaced table read still streams
-    bool quietConfirming_ = false;      // the interval passed quietly; the second look is due
+    QuietLine quiet_;                   // the wait for a quiet line before a first frame
     std::function<void()> firstFrame_;  // what the starter sends once the line is quiet
+    bool surplus_ = false;              // bytes came beside the answers of this transfer
+    std::string lastPort_;              // the port the last transfer ran on
     bool resetSent_ = false;            // the reset frame went out, so its end may be reported
     bool inHandler_ = false;            // a handler is running; a nested call is turned away
     std::exception_ptr pendingError_;   // first port write error of the running handler

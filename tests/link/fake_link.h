@@ -46,6 +46,7 @@ class ScriptedReceiver : public LinkPort {
     int failWriteAt = -1;     // index of a written byte whose frame fails once
     bool writesFail = false;  // every write fails (the port has gone)
     std::function<void()> onRestart;
+    std::string portName = "COM1 (/dev/fake)";  // as the port names itself after a restart
 
     // Observations.
     std::vector<Bytes> frames;  // complete frames in order
@@ -60,7 +61,7 @@ class ScriptedReceiver : public LinkPort {
     void writeFrame(const Bytes& frame) override;
     std::uint8_t readByte() override;
     void close() override;
-    std::string name() const override { return "COM1 (/dev/fake)"; }
+    std::string name() const override { return portName; }
 
     // Moves up to n bytes from the line into the port's input; returns how many.
     int deliver(int n);

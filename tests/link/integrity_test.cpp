@@ -104,6 +104,147 @@ TEST_F(Integrity, ALineThatNeverGoesQuietEndsTheStart) {
     EXPECT_EQ(h.view.programming, (std::vector<bool>{true, false}));
 }
 
+// A configuration read run to its good end, and the idle line quiet for
+// the interval and its second look after it.
+void quietAfterARead(LinkHarness& h) {
+    h.seq.LeseButtonClick();
+    h.pump();
+    h.settle();
+}
+
+// Whether a start sends its first frame at once or waits for a quiet line,
+// after what the line went through before it.
+struct LineCase {
+    const char* name;
+    void (*before)(LinkHarness& h);
+    bool atOnce;                     // the first frame goes out with the click
+    std::chrono::milliseconds wait;  // otherwise the interval the start waits
+};
+
+class QuietStart : public Integrity, public testing::WithParamInterface<LineCase> {};
+
+TEST_P(QuietStart, FirstFrameWaitsOnlyWhileBytesMayBeOnTheirWay) {
+    h.view.grid = sampleImage(9);
+    GetParam().before(h);
+    const std::size_t frames = h.receiver.frames.size();
+    h.seq.LeseButtonClick();
+    if (GetParam().atOnce) {
+        ASSERT_EQ(h.receiver.frames.size(), frames + 1);
+        EXPECT_EQ(h.receiver.frames.back(), (Bytes{24, 0}));
+        EXPECT_FALSE(h.quiet.running);
+    } else {
+        EXPECT_EQ(h.receiver.frames.size(), frames);
+        EXPECT_TRUE(h.quiet.running);
+        EXPECT_EQ(h.quiet.interval, GetParam().wait);
+    }
+    h.receiver.conf = sampleConfig();
+    h.receiver.answersBeforeSilence = -1;
+    h.pump();
+    EXPECT_EQ(h.view.info, msg(StatusMessage::msgconfreadok));
+    EXPECT_TRUE(std::equal(h.receiver.conf.begin(), h.receiver.conf.end(), h.confdata.begin()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, QuietStart,
+    testing::Values(LineCase{"QuietSinceACompleteRead", quietAfterARead, true, {}},
+                    LineCase{"QuietSinceACompleteTableWrite",
+                             [](LinkHarness& h) {
+                                 h.seq.Butwrite64Click();
+                                 h.pump();
+                                 h.settle();
+                             },
+                             true,
+                             {}},
+                    LineCase{"FirstStart", [](LinkHarness&) {}, false, LinkHarness::kQuietInterval},
+                    LineCase{"NotYetQuietForAnInterval",
+                             [](LinkHarness& h) {
+                                 h.seq.LeseButtonClick();
+                                 h.pump();
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    LineCase{"BytesAfterTheEnd",
+                             [](LinkHarness& h) {
+                                 quietAfterARead(h);
+                                 h.receiver.inject({0x5A});
+                                 h.seq.RS232RxChar(1);
+                                 h.settle();
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    LineCase{"BytesWaitingUnannouncedAtTheStart",
+                             [](LinkHarness& h) {
+                                 quietAfterARead(h);
+                                 h.receiver.inject({0x5A});
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    LineCase{"BytesBesideTheImage",
+                             [](LinkHarness& h) {
+                                 h.receiver.extraStreamBytes = 3;
+                                 h.seq.Butread64Click();
+                                 h.pump();
+                                 h.settle();
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    LineCase{"PortSwitched",
+                             [](LinkHarness& h) {
+                                 quietAfterARead(h);
+                                 h.receiver.portName = "COM2 (/dev/fake2)";
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    LineCase{"ConnectionLost",
+                             [](LinkHarness& h) {
+                                 quietAfterARead(h);
+                                 h.seq.connectionLost();
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    LineCase{"PortThatCouldNotBeOpened",
+                             [](LinkHarness& h) {
+                                 quietAfterARead(h);
+                                 h.receiver.openable = false;
+                                 h.seq.LeseButtonClick();
+                                 h.receiver.openable = true;
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    LineCase{"AfterATimeout",
+                             [](LinkHarness& h) {
+                                 h.receiver.answersBeforeSilence = 30;
+                                 h.seq.LeseButtonClick();
+                                 h.runToEnd();
+                                 h.settle();
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    LineCase{"AfterAChecksumError",
+                             [](LinkHarness& h) {
+                                 h.receiver.conf[5] ^= 1;
+                                 quietAfterARead(h);
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    LineCase{"AfterATestTelegram",
+                             [](LinkHarness& h) {
+                                 h.receiver.testAnswer = {1, 2};
+                                 h.seq.BTeststringClick();
+                                 h.runToEnd();
+                                 h.settle();
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    LineCase{"ReplacingARunningTransfer",
+                             [](LinkHarness& h) {
+                                 quietAfterARead(h);
+                                 h.seq.Butwrite64Click();  // sent at once, and still running
+                             },
+                             false, LinkHarness::kQuietInterval},
+                    // The first start after a table read sent nothing yet: the second
+                    // keeps what the line owes and the long silence.
+                    LineCase{"SecondStartWhileTheFirstWaitsAfterATableRead",
+                             [](LinkHarness& h) {
+                                 h.seq.Butread64Click();
+                                 h.settle();
+                                 h.receiver.deliver(3000);
+                                 h.seq.RS232RxChar(h.receiver.waiting());
+                                 h.seq.ProgButtonClick();
+                             },
+                             false, LinkHarness::kOwedQuietInterval}),
+    [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });
+
 // A programming run sends and verifies what stood in the window when it
 // started, whatever changes meanwhile.
 struct SnapshotCase {

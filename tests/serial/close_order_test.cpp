@@ -122,5 +122,59 @@ TEST(ComPortClose, NothingIsWrittenAfterTheCloseDiscardedTheOutput) {
         << "writes after the output was discarded";
 }
 
+// A close made while a receive event is on its way to the user-interface
+// thread: the event thread has seen the byte and reports it, but this thread
+// has not run its event loop since. The close must let the report go at once
+// (not after the report's 2000 ms time-out) and the event must reach nobody,
+// neither the closed port nor the port opened again right after it, as a
+// transfer's start does.
+class CloseWithAnEventOnItsWay : public testing::TestWithParam<bool> {};
+
+TEST_P(CloseWithAnEventOnItsWay, FinishesPromptlyAndDeliversNothing) {
+    const bool openAgain = GetParam();
+    test::PtyPair pty;
+    pty.linkAs(1);
+    TComPort port("RS232");
+    port.SetComNumber(1);
+    std::vector<std::uint8_t> delivered;
+    port.OnDataRecived = [&](TCustomSerialPort& sender, std::int32_t count) {
+        for (std::int32_t i = 0; i < count; ++i) {
+            delivered.push_back(sender.ReadByte());
+        }
+    };
+    port.Open();
+    pty.writeMaster(0x01);
+    // Without the event loop: once the byte is in, its event is on its way.
+    const double waitFrom = test::nowMs();
+    while (port.InputCount() == 0 && test::nowMs() - waitFrom < 10000) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_GT(port.InputCount(), 0);
+    // The event thread woke with the byte; a moment more and it is blocked in
+    // its report, the case where the close must let it go.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+    const double start = test::nowMs();
+    port.Close();
+    if (openAgain) {
+        port.Open();
+    }
+    EXPECT_LT(test::nowMs() - start, 1500.0);  // not the report's 2000 ms time-out
+    test::pumpFor(100);
+    EXPECT_TRUE(delivered.empty());
+    if (openAgain) {
+        // The port opened again goes on receiving.
+        pty.writeMaster(0x02);
+        ASSERT_TRUE(test::pumpUntil([&] { return !delivered.empty(); }, 10000));
+        EXPECT_EQ(delivered, std::vector<std::uint8_t>{0x02});
+        port.Close();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ComPortClose, CloseWithAnEventOnItsWay, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "ThenOpenedAgain" : "Closed";
+                         });
+
 }  // namespace
 }  // namespace tovrix
