@@ -360,9 +360,10 @@ ssize_t NetworkPort::write(const void* buffer, std::size_t size) {
         sent = 0;
     }
     // Count the input bytes whose encoding went out whole.
+    const std::uint8_t* encodedFrom = in + taken;
     std::size_t covered = 0;
     for (std::size_t i = 0; i < consumed; ++i) {
-        const std::size_t cost = in[taken + i] == IAC ? 2 : 1;
+        const std::size_t cost = encodedFrom[i] == IAC ? 2 : 1;
         if (covered + cost > static_cast<std::size_t>(sent)) {
             halfIacSent_ = covered + 1 == static_cast<std::size_t>(sent);
             break;
@@ -440,6 +441,7 @@ bool NetworkPort::applyDcb(const TDcb& dcb) {
     }
     if (!rfc2217()) {
         applied_ = dcb;  // the server holds the line settings of a plain stream
+        appliedAny_ = true;
         return true;
     }
     struct Setting {
@@ -486,10 +488,14 @@ bool NetworkPort::applyDcb(const TDcb& dcb) {
         }
     }
     applied_ = dcb;
+    appliedAny_ = true;
     return true;
 }
 
 bool NetworkPort::readDcb(TDcb& dcb) {
+    if (!appliedAny_) {
+        return false;  // nothing set yet: the block keeps what it holds
+    }
     dcb.BaudRate = applied_.BaudRate;
     dcb.ByteSize = applied_.ByteSize;
     dcb.Parity = applied_.Parity;
@@ -504,6 +510,17 @@ std::string NetworkPort::refusal() const {
 
 bool NetworkPort::flush(bool input, bool output) {
     bool purgeOutput = output && outputQueueCount() > 0;
+    if (output) {
+        // The bytes a half-sent 255 belonged to are being discarded: finish
+        // it, or the server would read the next byte as a command.
+        const std::lock_guard lock(txLock_);
+        if (halfIacSent_) {
+            const std::uint8_t second = IAC;
+            sendAll(&second, 1);
+        }
+        halfIacSent_ = false;
+        halfIacCompleted_ = false;
+    }
     if (input) {
         const std::lock_guard lock(rxLock_);
         // Whatever the socket holds now is old input too, but its commands

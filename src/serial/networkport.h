@@ -86,7 +86,9 @@ class NetworkPort final : public SerialDevice {
     // already sent.
     bool halfIacCompleted_ = false;
 
+    // The line settings last taken (user-interface thread only).
     TDcb applied_{};
+    bool appliedAny_ = false;
 };
 
 }  // namespace tovrix
