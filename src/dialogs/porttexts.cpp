@@ -137,6 +137,9 @@ QString comDeviceText(const ComPortState& com) {
     if (com.port) {
         return fromUtf8(portLabel(*com.port));
     }
+    if (com.network) {
+        return QStringLiteral("Netzwerk-Port");
+    }
     // A default port without a chip behind it has a node, but nothing to talk to.
     return com.linked && com.present ? QStringLiteral("vorhanden") : kMissing;
 }

@@ -130,6 +130,17 @@ TEST(OverSer2net, ProgramsFourReceiversWithOneCommand) {
     EXPECT_TRUE(contains(run, "COM1: ")) << run.out;
 }
 
+// The port listing names the COM numbers that stand for network ports.
+TEST(NetworkPortNames, PortsListsNetworkAssignments) {
+    CliBench bench;
+    std::filesystem::create_directories(bench.folder() + "/tovrix/ports");
+    linkCom(bench, 3, "rfc2217://[::1]:4001");
+    const CliRun run = bench.run({"ports"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run, "COM3: network port rfc2217://[::1]:4001\n")) << run.out;
+    EXPECT_FALSE(contains(run, "COM1: network port")) << run.out;
+}
+
 TEST(OverSer2net, ServerKilledMidWriteIsALostConnection) {
     SKIP_WITHOUT_SER2NET();
     CliBench bench;
@@ -205,6 +216,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"open_subnegotiation",
                     [](CliBench&) { return fakeServer(FakeServer::Behaviour::OpenSubnegotiation); },
                     "did not answer the line settings"},
+        FailureCase{"refused_rate",
+                    [](CliBench&) { return fakeServer(FakeServer::Behaviour::RefusesRate); },
+                    "the server refused the baud rate (19200, set 9600)"},
         // A raw stream is not Telnet: the port must say so, not hang.
         FailureCase{"raw_server_as_rfc2217",
                     [](CliBench& bench) {

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -180,12 +181,14 @@ void FakeServer::serve() {
     std::vector<int> clients;
     std::mt19937 random(19);
     std::uint8_t option = 0;
+    // Only the behaviours that talk on their own wait for room to send.
+    const bool streams = behaviour_ == Behaviour::Garbage ||
+                         behaviour_ == Behaviour::EndlessOptions ||
+                         behaviour_ == Behaviour::OpenSubnegotiation;
     for (;;) {
         std::vector<pollfd> fds{{stopPipe_[0], POLLIN, 0}, {listener_, POLLIN, 0}};
         for (int client : clients) {
-            fds.push_back(
-                {client,
-                 static_cast<short>(POLLIN | (behaviour_ == Behaviour::Silent ? 0 : POLLOUT)), 0});
+            fds.push_back({client, static_cast<short>(POLLIN | (streams ? POLLOUT : 0)), 0});
         }
         if (::poll(fds.data(), fds.size(), 1000) < 0 || fds[0].revents != 0) {
             break;
@@ -195,10 +198,12 @@ void FakeServer::serve() {
             if (client >= 0) {
                 ++connections_;
                 clients.push_back(client);
-                if (behaviour_ == Behaviour::OpenSubnegotiation) {
+                if (behaviour_ == Behaviour::OpenSubnegotiation ||
+                    behaviour_ == Behaviour::RefusesRate) {
                     const std::uint8_t accept[] = {255, 253, 44, 255, 250, 44, 107};
-                    [[maybe_unused]] const ssize_t ignored =
-                        ::send(client, accept, sizeof accept, MSG_NOSIGNAL);
+                    [[maybe_unused]] const ssize_t ignored = ::send(
+                        client, accept, behaviour_ == Behaviour::RefusesRate ? 3 : sizeof accept,
+                        MSG_NOSIGNAL);
                 }
             }
         }
@@ -206,8 +211,20 @@ void FakeServer::serve() {
             const int client = clients[i - 2];
             if ((fds[i].revents & POLLIN) != 0) {
                 std::uint8_t sink[4096];
-                if (::recv(client, sink, sizeof sink, 0) == 0) {
+                const ssize_t got = ::recv(client, sink, sizeof sink, 0);
+                if (got == 0) {
                     fds[i].revents = POLLHUP;
+                }
+                const std::uint8_t setRate[] = {255, 250, 44, 1};
+                if (behaviour_ == Behaviour::RefusesRate && got > 0 &&
+                    std::search(sink, sink + got, setRate, setRate + 4) != sink + got) {
+                    // 9600 baud whatever was asked; the rest as asked for an 8N1 line.
+                    const std::uint8_t answers[] = {
+                        255, 250, 44,  101, 0,   0,   0x25, 0x80, 255, 240, 255, 250, 44,
+                        102, 8,   255, 240, 255, 250, 44,   103,  1,   255, 240, 255, 250,
+                        44,  104, 1,   255, 240, 255, 250,  44,   105, 1,   255, 240};
+                    [[maybe_unused]] const ssize_t ignored =
+                        ::send(client, answers, sizeof answers, MSG_NOSIGNAL);
                 }
             }
             if ((fds[i].revents & (POLLHUP | POLLERR)) != 0) {

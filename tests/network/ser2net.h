@@ -56,7 +56,7 @@ class FakeServer {
         Garbage,             // random bytes, 255 among them, for ever
         EndlessOptions,      // option requests, one after another, for ever
         OpenSubnegotiation,  // accepts the com-port option, then a subnegotiation without end
-        Silent,              // accepts the connection and says nothing
+        RefusesRate,         // accepts the com-port option, answers every rate with 9600
     };
     explicit FakeServer(Behaviour behaviour);
     ~FakeServer();
