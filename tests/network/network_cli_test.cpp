@@ -207,6 +207,12 @@ INSTANTIATE_TEST_SUITE_P(
                         return "socket://127.0.0.1:" + std::to_string(closed.port());
                     },
                     "connection refused"},
+        FailureCase{"no_answer",
+                    [](CliBench&) {
+                        static ClosedPort full(true);
+                        return "rfc2217://127.0.0.1:" + std::to_string(full.port());
+                    },
+                    "no answer (time-out)"},
         FailureCase{"malformed", [](CliBench&) { return "rfc2217://bad host:1"; }, "unknown host"},
         FailureCase{"garbage", [](CliBench&) { return fakeServer(FakeServer::Behaviour::Garbage); },
                     "does not speak RFC 2217"},

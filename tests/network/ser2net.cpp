@@ -267,14 +267,25 @@ void FakeServer::serve() {
     }
 }
 
-ClosedPort::ClosedPort() {
+ClosedPort::ClosedPort(bool full) {
     fd_ = loopbackSocket(false);
     port_ = fd_ >= 0 ? boundPort(fd_) : 0;
+    if (full && fd_ >= 0 && ::listen(fd_, 0) == 0) {
+        filler_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(port_));
+        [[maybe_unused]] const int ignored =
+            ::connect(filler_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
 }
 
 ClosedPort::~ClosedPort() {
-    if (fd_ >= 0) {
-        ::close(fd_);
+    for (int fd : {filler_, fd_}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
     }
 }
 

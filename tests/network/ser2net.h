@@ -79,10 +79,12 @@ class FakeServer {
 };
 
 // A loopback port that refuses connections: bound (so that nobody else
-// takes it) but not listening.
+// takes it) but not listening. Or, when full, one that listens with no room
+// in its queue, already taken by a connection of its own: further
+// connections are never answered, as from a server that has vanished.
 class ClosedPort {
   public:
-    ClosedPort();
+    explicit ClosedPort(bool full = false);
     ~ClosedPort();
     ClosedPort(const ClosedPort&) = delete;
     ClosedPort& operator=(const ClosedPort&) = delete;
@@ -90,6 +92,7 @@ class ClosedPort {
 
   private:
     int fd_ = -1;
+    int filler_ = -1;
     int port_ = 0;
 };
 
