@@ -24,14 +24,14 @@ std::vector<SerialPortInfo> listSerialPorts(const CatalogueOptions& options = {}
 // What COM n stands for at the moment.
 struct ComPortState {
     int number = 0;
-    bool linked = false;     // COM n has a link; without one it is /dev/ttyS<n-1>
-    std::string devicePath;  // the path COM n opens
-    bool present = false;    // something exists at that path
+    bool linked = false;                 // COM n has a link; without one it is /dev/ttyS<n-1>
+    std::string devicePath;              // the path COM n opens
+    bool present = false;                // something exists at that path
+    std::optional<SerialPortInfo> port;  // the listed device it is, if any
     // COM n stands for a port on a network serial server (devicePath is its
     // name); whether the server is there shows only when it is opened, so
     // such a port counts as present.
     bool network = false;
-    std::optional<SerialPortInfo> port;  // the listed device it is, if any
 };
 
 ComPortState comPortState(int n, const std::vector<SerialPortInfo>& ports);
