@@ -104,6 +104,10 @@ Ser2net::Ser2net(const std::string& folder, const std::string& device, Accepter 
             << "  connector: serialdev," << device << ",19200n81,local\n"
             << "  options:\n"
             << "    kickolduser: true\n"
+            // ser2net holds what comes from the line for up to 20 ms by
+            // default, to send it in fewer packets; a one-byte answer would
+            // wait that long every time.
+            << "    chardelay: false\n"
             << "    mdns: false\n";
     }
     const std::string pidFile = base + ".pid";
