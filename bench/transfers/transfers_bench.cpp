@@ -1,7 +1,10 @@
 // Time of the four transfers of the real main window (TFRX with its serial
 // component and transfer sequence) against the receiver emulator, from the
 // click to the end of the transfer, each set against the time its bytes need
-// on a 19200 baud line. Usage: transfers_bench [runs] (default 3; median).
+// on a 19200 baud line. Paced, the same transfers also run through Debian's
+// ser2net (RFC 2217, loopback) in front of the emulator, where it is
+// installed, set against the local figures too.
+// Usage: transfers_bench [runs] (default 3; median).
 //
 // Before each click the line stays idle for a while, untimed, as it does
 // between a user's clicks: a start on a line that has been quiet since a
@@ -9,17 +12,21 @@
 // for a quiet line, as every first start does.
 #include "e2e/e2efixture.h"
 #include "link/statusmessages.h"
+#include "network/ser2net.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -95,10 +102,13 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
 
-    std::printf("%-34s %-8s %10s %10s %8s\n", "transfer", "line", "median s", "wire s", "ratio");
-    for (const bool paced : {true, false}) {
+    std::printf("%-34s %-8s %10s %10s %8s %8s\n", "transfer", "line", "median s", "wire s", "ratio",
+                "/local");
+    enum class Line { paced, unpaced, rfc2217 };
+    double localRatio[std::size(kTransfers)] = {};
+    for (const Line line : {Line::paced, Line::unpaced, Line::rfc2217}) {
         QStringList options;
-        if (!paced) {
+        if (line == Line::unpaced) {
             options << QStringLiteral("--fast");
         }
         Bench bench(options, ReceiverData{sampleBlock(7), sampleImage(9)});
@@ -106,7 +116,26 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "the emulator did not start\n");
             return 1;
         }
-        for (const Transfer& transfer : kTransfers) {
+        QTemporaryDir folder;
+        std::unique_ptr<network::test::Ser2net> server;
+        if (line == Line::rfc2217) {
+            if (network::test::Ser2net::program().empty()) {
+                std::printf("ser2net is not installed: no figures through the network\n");
+                break;
+            }
+            server = std::make_unique<network::test::Ser2net>(
+                folder.path().toStdString(), bench.receiver().device(),
+                network::test::Ser2net::Accepter::Rfc2217);
+            if (!server->started() ||
+                !bench.pointComLink(1, QString::fromStdString(server->name()))) {
+                std::fprintf(stderr, "ser2net did not start\n");
+                return 1;
+            }
+        }
+        const char* lineName =
+            line == Line::paced ? "19200" : (line == Line::unpaced ? "unpaced" : "rfc2217");
+        for (std::size_t t = 0; t < std::size(kTransfers); ++t) {
+            const Transfer& transfer = kTransfers[t];
             std::vector<double> times;
             for (int r = 0; r < runs; ++r) {
                 const double seconds = runOnce(bench, transfer);
@@ -116,8 +145,16 @@ int main(int argc, char* argv[]) {
                 times.push_back(seconds);
             }
             const double wire = transfer.wireBytes * kByteSeconds;
-            std::printf("%-34s %-8s %10.3f %10.3f %8.3f\n", transfer.name,
-                        paced ? "19200" : "unpaced", median(times), wire, median(times) / wire);
+            const double ratio = median(times) / wire;
+            if (line == Line::paced) {
+                localRatio[t] = ratio;
+            }
+            std::printf("%-34s %-8s %10.3f %10.3f %8.3f", transfer.name, lineName, median(times),
+                        wire, ratio);
+            if (line == Line::rfc2217) {
+                std::printf(" %8.3f", ratio / localRatio[t]);
+            }
+            std::printf("\n");
         }
     }
     return 0;

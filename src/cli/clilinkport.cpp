@@ -64,7 +64,9 @@ void CliLinkPort::resetCounts() {
 std::string describeOpenFailure(const std::exception& error) {
     const auto* core = dynamic_cast<const EComPortCoreError*>(&error);
     if (core == nullptr || core->Cause() == PortFailure::None) {
-        return error.what();
+        return core != nullptr && !core->Detail().empty()
+                   ? std::string(error.what()) + ": " + core->Detail()
+                   : std::string(error.what());
     }
     std::string text =
         core->Device().empty()

@@ -229,8 +229,13 @@ Reads, programs and verifies radio receivers on serial ports, one or many at
 once, with the same code as the configuration tool's window.
 
 Options:
-  -p, --port PORT     COM1..COM4 (resolved as the window does) or a device
-                      path; repeat for several receivers (default COM1)
+  -p, --port PORT     COM1..COM4 (resolved as the window does), a device
+                      path, or a port on a network serial server:
+                      rfc2217://HOST:PORT (RFC 2217; sets the line) or
+                      socket://HOST:PORT, tcp://HOST:PORT (raw; the server
+                      holds the line settings), HOST a name, an IPv4 or a
+                      [bracketed] IPv6 address; repeat for several receivers
+                      (default COM1)
   -q, --quiet         no progress, only errors
       --json          one JSON object per port on stdout (result, figures,
                       firmware, first differences)
@@ -240,7 +245,8 @@ Options:
 Commands:
   ports                         list the serial devices (the port catalogue:
                                 path, by-id name, vendor, model, serial,
-                                driver, access, COM n)
+                                driver, access, COM n), then the COM n that
+                                stand for network ports
   info                          read the receiver's system data; print
                                 firmware and the system bytes
   read FILE [--config|--table]  read configuration and/or table (default
@@ -266,6 +272,12 @@ Commands:
 With several ports every command runs on all of them at the same time; read
 saves one file per port, FILE with "-" and the port before the extension
 (out.tvx gives out-COM1.tvx; the slashes of a device path become "_").
+
+A network port is opened within 3 s or reported (unknown host, refused, no
+answer, no RFC 2217 on an rfc2217:// port); a connection lost during a
+transfer ends it as an unplugged adapter does. Network ports carry no
+authentication or encryption: use them only on a trusted network or
+through a tunnel (an SSH port forward, for example).
 
 Exit status:
   0  success

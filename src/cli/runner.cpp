@@ -9,11 +9,13 @@
 #include "link/linktexts.h"
 #include "ports/catalogue.h"
 #include "ports/cataloguetext.h"
+#include "serial/networkname.h"
 #include "serial/portnames.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <unistd.h>
@@ -91,7 +93,9 @@ int comLineNumber(const PortSpec& port) {
     }
     std::error_code error;
     for (int n = 1; n <= kComPorts; ++n) {
-        if (std::filesystem::equivalent(comDevicePath(n), port.device, error)) {
+        // A network port name is no file: it is the same port by its name.
+        if (comDevicePath(n) == port.device ||
+            std::filesystem::equivalent(comDevicePath(n), port.device, error)) {
             return n;
         }
     }
@@ -154,6 +158,22 @@ int runPorts(const Request& request) {
     } else {
         for (const std::string& line : formatColumns(catalogueRows(ports))) {
             std::cout << line << '\n';
+        }
+    }
+    // COM numbers that stand for ports on network serial servers have no
+    // device to list: they follow the devices.
+    for (int n = 1; n <= kComPorts; ++n) {
+        const std::string name = comDevicePath(n);
+        if (!isNetworkPortName(name)) {
+            continue;
+        }
+        const QString com = QStringLiteral("COM%1").arg(n);
+        if (request.json) {
+            printJson({{QStringLiteral("device"), QString::fromStdString(name)},
+                       {QStringLiteral("com"), QJsonArray{com}},
+                       {QStringLiteral("network"), true}});
+        } else {
+            std::cout << com.toStdString() << ": network port " << name << '\n';
         }
     }
     return kSuccess;

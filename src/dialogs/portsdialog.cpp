@@ -208,8 +208,9 @@ void TSchnittstellen::PfadZuordnenClick() {
     const std::string path = typedDevicePath(Pfad->text().toStdString());
     if (path.empty()) {
         Meldung->setText(
-            QStringLiteral("„%1“ ist kein Gerätepfad: bitte einen Namen wie ttyUSB0 oder einen "
-                           "vollständigen Pfad wie /dev/ttyUSB0 eingeben.")
+            QStringLiteral("„%1“ ist kein Gerätepfad: bitte einen Namen wie ttyUSB0, einen "
+                           "vollständigen Pfad wie /dev/ttyUSB0 oder einen Netzwerk-Port wie "
+                           "rfc2217://10.1.2.3:4001 eingeben.")
                 .arg(Pfad->text()));
         return;
     }

@@ -51,8 +51,20 @@ QString causeText(const EComPortCoreError& error) {
             return QStringLiteral("Systemfehler (%1)")
                 .arg(error.Errno() != 0 ? qt_error_string(error.Errno())
                                         : QString::fromLocal8Bit(error.what()));
+        case PortFailure::HostUnknown:
+            return QStringLiteral("Rechner unbekannt oder Adresse ungültig");
+        case PortFailure::Refused:
+            return QStringLiteral("Verbindung abgelehnt (dort nimmt niemand Verbindungen an)");
+        case PortFailure::NoAnswer:
+            return QStringLiteral("keine Antwort (Zeitüberschreitung beim Verbinden)");
+        case PortFailure::NotRfc2217:
+            return QStringLiteral("der Server spricht kein RFC 2217");
         case PortFailure::None:
             break;
+    }
+    if (!error.Detail().empty()) {
+        return QString::fromLocal8Bit(error.what()) + QStringLiteral(": ") +
+               fromUtf8(error.Detail());
     }
     return QString::fromLocal8Bit(error.what());
 }
@@ -124,6 +136,9 @@ QString comPathText(const ComPortState& com) {
 QString comDeviceText(const ComPortState& com) {
     if (com.port) {
         return fromUtf8(portLabel(*com.port));
+    }
+    if (com.network) {
+        return QStringLiteral("Netzwerk-Port");
     }
     // A default port without a chip behind it has a node, but nothing to talk to.
     return com.linked && com.present ? QStringLiteral("vorhanden") : kMissing;

@@ -3,6 +3,7 @@
 #include "ports/portlocks.h"
 #include "ports/udevscan.h"
 #include "serial/deviceaccess.h"
+#include "serial/networkname.h"
 #include "serial/portnames.h"
 
 #include <sys/stat.h>
@@ -98,7 +99,8 @@ ComPortState comPortState(int n, const std::vector<SerialPortInfo>& ports) {
     struct stat info {};
     state.linked = ::lstat(comLinkPath(n).c_str(), &info) == 0;
     state.devicePath = comDevicePath(n);
-    state.present = ::stat(state.devicePath.c_str(), &info) == 0;
+    state.network = isNetworkPortName(state.devicePath);
+    state.present = state.network || ::stat(state.devicePath.c_str(), &info) == 0;
     const auto listed = std::find_if(ports.begin(), ports.end(), [n](const SerialPortInfo& port) {
         return std::find(port.comNumbers.begin(), port.comNumbers.end(), n) !=
                port.comNumbers.end();

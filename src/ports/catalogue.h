@@ -28,6 +28,10 @@ struct ComPortState {
     std::string devicePath;              // the path COM n opens
     bool present = false;                // something exists at that path
     std::optional<SerialPortInfo> port;  // the listed device it is, if any
+    // COM n stands for a port on a network serial server (devicePath is its
+    // name); whether the server is there shows only when it is opened, so
+    // such a port counts as present.
+    bool network = false;
 };
 
 ComPortState comPortState(int n, const std::vector<SerialPortInfo>& ports);

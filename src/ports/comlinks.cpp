@@ -1,5 +1,6 @@
 #include "ports/comlinks.h"
 
+#include "serial/networkname.h"
 #include "serial/portnames.h"
 
 #include <sys/stat.h>
@@ -38,6 +39,10 @@ std::string typedDevicePath(std::string_view typed) {
     }
     const std::size_t last = typed.find_last_not_of(" \t");
     const std::string_view path = typed.substr(first, last - first + 1);
+    if (isNetworkPortName(path)) {
+        // A port behind a network serial server, kept only when well formed.
+        return parseNetworkPortName(path) ? std::string(path) : std::string();
+    }
     if (path.starts_with('/')) {
         return std::string(path);
     }

@@ -18,8 +18,10 @@ std::string linkTarget(const SerialPortInfo& port);
 
 // The device a typed text names: a bare name ("ttyUSB0") is the node of
 // that name in /dev, an absolute path stays as it is. Blanks around it are
-// dropped. Anything else (nothing, a relative path with folders) names no
-// device: the result is empty.
+// dropped. A network port name (rfc2217://HOST:PORT, socket://..., tcp://...)
+// stays as it is when it is well formed. Anything else (nothing, a relative
+// path with folders, a malformed network name) names no device: the result
+// is empty.
 std::string typedDevicePath(std::string_view typed);
 
 // Points COM n at `target`, replacing its link in one step, so that no moment

@@ -36,7 +36,6 @@ bool TComPortCore::Open(std::int32_t n) {
     }
     comNumber_ = n;
     devicePath_.clear();
-    handle_ = -1;
     InternalOpen();
     return true;
 }
@@ -47,7 +46,6 @@ bool TComPortCore::OpenPath(const std::string& path) {
     }
     comNumber_ = 0;
     devicePath_ = path;
-    handle_ = -1;
     InternalOpen();
     return true;
 }
@@ -60,18 +58,19 @@ void TComPortCore::Close() {
 }
 
 void TComPortCore::InternalOpen() {
-    handle_ = openDevice(devicePath_.empty() ? comDevicePath(comNumber_) : devicePath_, comNumber_);
+    device_ =
+        openSerialDevice(devicePath_.empty() ? comDevicePath(comNumber_) : devicePath_, comNumber_);
     hungUp_.store(false, std::memory_order_release);
     eventThread_.reset();
     writeThread_.reset();
     try {
         // Raw mode with reads that return at once is what the time-outs were.
-        if (!setRawMode(handle_)) {
+        if (!device_->setRawMode()) {
             throw EComPortCoreError("Error setting timeouts");
         }
         // The driver's queue sizes are fixed on Linux; InBufSize and
         // OutBufSize size the flow limits and the output ring buffer.
-        requestLowLatency(handle_);
+        device_->requestLowLatency();
         ApplyDcb(dcb_);
         threadStartedEvent_.emplace(WaitEvent::Mode::AutoReset);
         outputEmptyEvent_.emplace(WaitEvent::Mode::AutoReset);
@@ -79,7 +78,7 @@ void TComPortCore::InternalOpen() {
         errors_.store(0, std::memory_order_release);
         {
             const std::lock_guard lock(countersMutex_);
-            countersSupported_ = readLineCounters(handle_, counters_);
+            countersSupported_ = device_->readLineCounters(counters_);
         }
         writeThread_ = std::make_unique<TComPortWriteThread>(*this);
         WaitThreadStarted();
@@ -102,7 +101,7 @@ void TComPortCore::WaitThreadStarted() {
 }
 
 void TComPortCore::InternalClose() {
-    if (handle_ < 0) {
+    if (!device_) {
         return;
     }
     // Cleared first, so that the event thread's poll leaves the device alone.
@@ -120,10 +119,9 @@ void TComPortCore::InternalClose() {
             eventThread_->StopThread();
             eventThread_.reset();
         }
-        flushDevice(handle_, true, true);
+        device_->flush(true, true);
     }
-    closeDevice(handle_);
-    handle_ = -1;
+    device_.reset();
     threadStartedEvent_.reset();
     outputEmptyEvent_.reset();
 }
@@ -137,12 +135,15 @@ void TComPortCore::SetDcb(const TDcb& block) {
 }
 
 void TComPortCore::ApplyDcb(const TDcb& block) {
-    if (!applyDcbToDevice(handle_, block)) {
+    if (!device_->applyDcb(block)) {
         // The device keeps its previous settings, and so does the block:
-        // termios holds only part of it, so what the device reports is read
-        // over the block it runs on, never over the refused one.
-        readDcbFromDevice(handle_, dcb_);
-        throw EComPortCoreError("Error setting parameters from DCB");
+        // the device holds only part of it, so what it reports is read over
+        // the block it runs on, never over the refused one.
+        const int error = errno;
+        device_->readDcb(dcb_);
+        throw EComPortCoreError("Error setting parameters from DCB", PortFailure::None, error,
+                                devicePath_.empty() ? comDevicePath(comNumber_) : devicePath_, {},
+                                device_->refusal());
     }
     dcb_ = block;
     ApplyModemOutputs();
@@ -153,11 +154,11 @@ void TComPortCore::ApplyModemOutputs() {
     // pseudo-terminal has no modem lines, which is fine.
     const std::uint32_t dtr = dcb_.Flags & dcbflag::DtrControlMask;
     if (dtr != dcbflag::DtrHandshake) {
-        setModemLine(handle_, TIOCM_DTR, dtr == dcbflag::DtrEnable);
+        device_->setModemLine(TIOCM_DTR, dtr == dcbflag::DtrEnable);
     }
     const std::uint32_t rts = dcb_.Flags & dcbflag::RtsControlMask;
     if (rts == 0 || rts == dcbflag::RtsEnable) {
-        setModemLine(handle_, TIOCM_RTS, rts == dcbflag::RtsEnable);
+        device_->setModemLine(TIOCM_RTS, rts == dcbflag::RtsEnable);
     }
 }
 
@@ -225,13 +226,13 @@ void TComPortCore::GetComStat(TComStat& status) {
     }
     const std::lock_guard lock(readLock_);
     UpdateLineErrors();
-    const int waiting = inputQueueCount(handle_);
+    const int waiting = device_->inputQueueCount();
     status.cbInQue = waiting > 0 ? static_cast<std::uint32_t>(waiting) : 0U;
-    status.cbOutQue = static_cast<std::uint32_t>(outputQueueCount(handle_));
+    status.cbOutQue = static_cast<std::uint32_t>(device_->outputQueueCount());
 }
 
 std::int32_t TComPortCore::QueuedInput() {
-    const int waiting = inputQueueCount(handle_);
+    const int waiting = device_->inputQueueCount();
     if (waiting < 0) {
         if (classifyErrno(errno) == SysErrorKind::Gone) {
             NoteHangUp();
@@ -247,7 +248,7 @@ std::uint32_t TComPortCore::UpdateLineErrors() {
         return 0;
     }
     LineCounters now;
-    if (!readLineCounters(handle_, now)) {
+    if (!device_->readLineCounters(now)) {
         return 0;
     }
     const std::uint32_t flags = lineErrorFlags(counters_, now);
@@ -264,13 +265,13 @@ bool TComPortCore::EscapeFunction(std::uint32_t code) {
     }
     switch (code) {
         case SETRTS:
-            return setModemLine(handle_, TIOCM_RTS, true);
+            return device_->setModemLine(TIOCM_RTS, true);
         case CLRRTS:
-            return setModemLine(handle_, TIOCM_RTS, false);
+            return device_->setModemLine(TIOCM_RTS, false);
         case SETDTR:
-            return setModemLine(handle_, TIOCM_DTR, true);
+            return device_->setModemLine(TIOCM_DTR, true);
         case CLRDTR:
-            return setModemLine(handle_, TIOCM_DTR, false);
+            return device_->setModemLine(TIOCM_DTR, false);
         default:
             return false;
     }

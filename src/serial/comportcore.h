@@ -11,6 +11,7 @@
 
 #include "serial/dcb.h"
 #include "serial/posixdevice.h"
+#include "serial/serialdevice.h"
 #include "serial/serialtypes.h"
 #include "serial/waitevent.h"
 
@@ -68,7 +69,8 @@ class TComPortCore {
 
     bool IsOpen() const { return isOpen_; }
     bool Active() const { return active_.load(std::memory_order_acquire); }
-    int Handle() const { return handle_; }
+    // The descriptor the port waits on (-1 while closed).
+    int Handle() const { return device_ ? device_->fd() : -1; }
     std::int32_t ComNumber() const { return comNumber_; }
     std::uint32_t EventMask() const { return eventMask_; }
     // True once the device has hung up (far end gone, adapter unplugged).
@@ -77,6 +79,7 @@ class TComPortCore {
     TEventCallback EventCallback;
 
   private:
+    friend class TComPortCoreThread;
     friend class TComPortEventThread;
     friend class TComPortWriteThread;
 
@@ -85,8 +88,8 @@ class TComPortCore {
     void WaitThreadStarted();
     void ApplyDcb(const TDcb& block);
     void ApplyModemOutputs();
-    // Input queue count as the event thread sees it (no lock: the descriptor
-    // outlives the thread and the count is one system call).
+    // Input queue count as the event thread sees it (no lock: the device
+    // outlives the thread and guards its own state).
     std::int32_t QueuedInput();
     // Adds line errors the driver counted since the last look to Errors and
     // returns the flags that were new.
@@ -98,7 +101,7 @@ class TComPortCore {
     std::string devicePath_;  // set by OpenPath; empty when opened by number
     TDcb dcb_{};
     std::uint32_t eventMask_ = kDefaultEventMask;
-    int handle_ = -1;
+    std::unique_ptr<SerialDevice> device_;
     bool isOpen_ = false;
     std::atomic<std::uint32_t> errors_{0};
     std::atomic<bool> hungUp_{false};

@@ -21,7 +21,7 @@ void requireEvents(std::initializer_list<const WaitEvent*> events) {
     }
 }
 
-TComPortCoreThread::TComPortCoreThread(TComPortCore& core) : Core(core), Handle(core.Handle()) {}
+TComPortCoreThread::TComPortCoreThread(TComPortCore& core) : Core(core), Device(*core.device_) {}
 
 TComPortCoreThread::~TComPortCoreThread() {
     if (thread_.joinable()) {

@@ -13,6 +13,7 @@
 namespace tovrix {
 
 class TComPortCore;
+class SerialDevice;
 
 // Throws the open error (see resourceError) unless every event got its descriptor.
 void requireEvents(std::initializer_list<const WaitEvent*> events);
@@ -52,7 +53,7 @@ class TComPortCoreThread {
     static bool IsSilentAbort(std::exception_ptr error);
 
     TComPortCore& Core;
-    const int Handle;  // the core's device descriptor at creation
+    SerialDevice& Device;  // the core's device at creation; outlives the thread
     WaitEvent StopEvent{WaitEvent::Mode::ManualReset};
 
   private:

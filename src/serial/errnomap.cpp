@@ -80,6 +80,11 @@ EComPortCoreError notSerialError(int comNumber, const std::string& device) {
                              device);
 }
 
+EComPortCoreError networkError(PortFailure cause, int error, int comNumber,
+                               const std::string& name) {
+    return EComPortCoreError(cantOpenText(comNumber, name), cause, error, name);
+}
+
 EComPortCoreError resourceError(int error) {
     return EComPortCoreError("Error creating threads", PortFailure::Other, error);
 }
@@ -98,6 +103,14 @@ std::string portFailureText(PortFailure cause) {
             return "not a serial device";
         case PortFailure::Other:
             return "system error";
+        case PortFailure::HostUnknown:
+            return "unknown host";
+        case PortFailure::Refused:
+            return "connection refused";
+        case PortFailure::NoAnswer:
+            return "no answer (time-out)";
+        case PortFailure::NotRfc2217:
+            return "the server does not speak RFC 2217";
     }
     return "system error";
 }

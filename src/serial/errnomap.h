@@ -40,6 +40,12 @@ EComPortCoreError notSerialError(int comNumber, const std::string& device);
 // cause Other and the system's error number.
 EComPortCoreError resourceError(int error);
 
+// The exception a network port that cannot be had raises: "Can't open
+// device COM%d" (or the name, for comNumber 0), with the cause, the errno
+// (0 when there is none) and the port's name as the device.
+EComPortCoreError networkError(PortFailure cause, int error, int comNumber,
+                               const std::string& name);
+
 // "Invalid port number (COM%d)".
 std::string invalidPortText(int comNumber);
 

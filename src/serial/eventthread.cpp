@@ -8,7 +8,7 @@
 
 #include "serial/deadline.h"
 #include "serial/errnomap.h"
-#include "serial/termiosbackend.h"
+#include "serial/serialdevice.h"
 
 namespace tovrix {
 
@@ -59,7 +59,7 @@ TComPortEventThread::~TComPortEventThread() {
 }
 
 void TComPortEventThread::Execute() {
-    modemLinesSupported_ = readModemLines(Handle, modemLines_);
+    modemLinesSupported_ = Device.readModemLines(modemLines_);
     lastLineCheck_ = std::chrono::steady_clock::now();
     Core.outputEmptyEvent_->Reset();
     Core.threadStartedEvent_->Set();
@@ -134,13 +134,13 @@ void TComPortEventThread::Execute() {
 
 bool TComPortEventThread::WatchDevice() {
     // Edge-triggered: a wake-up means new bytes, not bytes still lying there.
-    deviceWatched_ = addToEpoll(epollFd_, Handle, EPOLLIN | EPOLLET, kDeviceTag);
+    deviceWatched_ = addToEpoll(epollFd_, Device.fd(), EPOLLIN | EPOLLET, kDeviceTag);
     return deviceWatched_;
 }
 
 void TComPortEventThread::ForgetDevice() {
     if (deviceWatched_) {
-        ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, Handle, nullptr);
+        ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, Device.fd(), nullptr);
         deviceWatched_ = false;
     }
 }
@@ -162,7 +162,7 @@ std::uint32_t TComPortEventThread::CheckLines() {
     }
     if (modemLinesSupported_) {
         int lines = 0;
-        if (readModemLines(Handle, lines)) {
+        if (Device.readModemLines(lines)) {
             const int changed = lines ^ modemLines_;
             if ((changed & TIOCM_CTS) != 0) {
                 mask |= EV_CTS;
@@ -225,13 +225,13 @@ std::int32_t TComPortEventThread::ReadData(void* buffer, std::int32_t n) {
     if (n <= 0) {
         return 0;
     }
-    const ssize_t count = readDevice(Handle, buffer, static_cast<std::size_t>(n));
+    const ssize_t count = Device.read(buffer, static_cast<std::size_t>(n));
     if (count > 0) {
         return static_cast<std::int32_t>(count);
     }
     if (count == 0 || classifyErrno(errno) == SysErrorKind::Gone) {
         // A read of 0 from a terminal in this mode, or EIO: the device hung up.
-        if (count == 0 && inputQueueCount(Handle) >= 0) {
+        if (count == 0 && Device.inputQueueCount() >= 0) {
             return 0;
         }
         Core.NoteHangUp();
@@ -243,7 +243,7 @@ void TComPortEventThread::StopThread() {
     callbackCleared_.store(true, std::memory_order_release);
     Terminate();
     // Discard unread input, as the port is going away.
-    flushDevice(Handle, true, false);
+    Device.flush(true, false);
     TComPortCoreThread::StopThread();
 }
 

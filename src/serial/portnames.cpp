@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "serial/networkname.h"
+
 namespace tovrix {
 
 namespace {
@@ -40,6 +42,9 @@ std::string comDevicePath(int n) {
     std::error_code error;
     if (fs::is_symlink(fs::symlink_status(link, error))) {
         fs::path target = fs::read_symlink(link, error);
+        if (!error && isNetworkPortName(target.string())) {
+            return target.string();  // a port behind a network serial server
+        }
         if (!error) {
             // A relative target is relative to the directory holding the link.
             return target.is_absolute() ? target.string() : (link.parent_path() / target).string();

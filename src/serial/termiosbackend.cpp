@@ -164,6 +164,13 @@ bool dcbToTermios(const TDcb& dcb, termios& settings) {
     return true;
 }
 
+bool lineSettingsExpressible(const TDcb& dcb) {
+    TDcb probe = dcb;
+    probe.BaudRate = 9600;
+    termios scratch{};
+    return dcbToTermios(probe, scratch);
+}
+
 void termiosToDcb(const termios& settings, TDcb& dcb) {
     dcb.BaudRate = rateForSpeed(::cfgetospeed(&settings));
     switch (settings.c_cflag & CSIZE) {

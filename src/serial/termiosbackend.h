@@ -26,6 +26,11 @@ void makeRawTermios(termios& settings);
 // RTS toggling, error-character replacement or NUL stripping.
 bool dcbToTermios(const TDcb& dcb, termios& settings);
 
+// Whether termios could express the block's settings apart from the rate
+// (a network port carries any rate, but the same data bits, parity, stop
+// bits and handshakes).
+bool lineSettingsExpressible(const TDcb& dcb);
+
 // Reads the line settings the record holds back into the block (rate, data
 // bits, parity, stop bits, RTS/CTS and XON/XOFF flow control and their
 // characters); other fields keep their values.

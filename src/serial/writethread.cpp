@@ -8,8 +8,7 @@
 #include "serial/comportcore.h"
 #include "serial/deadline.h"
 #include "serial/errnomap.h"
-#include "serial/posixdevice.h"
-#include "serial/termiosbackend.h"
+#include "serial/serialdevice.h"
 
 namespace tovrix {
 
@@ -61,8 +60,7 @@ void TComPortWriteThread::SendQueued() {
     }
     std::int32_t sent = 0;
     while (sent < size) {
-        const ssize_t written =
-            writeDevice(Handle, piece + sent, static_cast<std::size_t>(size - sent));
+        const ssize_t written = Device.write(piece + sent, static_cast<std::size_t>(size - sent));
         if (written > 0) {
             // Sent bytes leave the queue at once, so OutputFree grows while a
             // long piece is still going out.
@@ -76,7 +74,7 @@ void TComPortWriteThread::SendQueued() {
             // a stop or a purge request ends the piece.
             pollfd fds[3] = {{StopEvent.fd(), POLLIN, 0},
                              {PurgeRequestEvent.fd(), POLLIN, 0},
-                             {Handle, POLLOUT, 0}};
+                             {Device.fd(), POLLOUT, 0}};
             if (pollUntil(fds, 3, Deadline::never()) < 0) {
                 return;
             }
@@ -148,7 +146,7 @@ bool TComPortWriteThread::ClearOutput() {
         const std::lock_guard lock(Core.writeLock_);
         DataEvent.Reset();
         OutputBuffer.Clear();
-        purged = flushDevice(Handle, false, true);
+        purged = Device.flush(false, true);
     }
     // Releases the write thread: after the purge, or at once if the thread
     // acknowledges this request only after it was given up (nothing was

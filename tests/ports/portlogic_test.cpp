@@ -1,6 +1,7 @@
 // The catalogue's logic that needs no devices: reading /proc/locks and UUCP
 // lock files, the order of device paths, typed paths, writing COM links and
 // the English listing.
+#include "ports/catalogue.h"
 #include "ports/cataloguetext.h"
 #include "ports/comlinks.h"
 #include "ports/portlocks.h"
@@ -97,6 +98,9 @@ TEST(DevicePaths, SortAsPeopleCountAndTypedNamesBecomePaths) {
         {"   ", ""},
         {"serial/by-id/x", ""},
         {"..", ""},
+        {" rfc2217://10.1.2.3:4001 ", "rfc2217://10.1.2.3:4001"},
+        {"socket://[::1]:7000", "socket://[::1]:7000"},
+        {"rfc2217://no port", ""},
     };
     for (const auto& [text, path] : typed) {
         EXPECT_EQ(typedDevicePath(text), path) << '"' << text << '"';
@@ -121,6 +125,12 @@ TEST_F(ComLinks, AreWrittenReplacedAndClearedButNothingElseIsTouched) {
     EXPECT_EQ(std::distance(fs::directory_iterator(comPortDirectory()), fs::directory_iterator()),
               1)
         << "no temporary link is left behind";
+    // A network port name is kept as it stands, not read as a relative path,
+    // and counts as present: the server shows only when it is opened.
+    ASSERT_FALSE(writeComLink(2, "rfc2217://10.1.2.3:4001"));
+    EXPECT_EQ(comDevicePath(2), "rfc2217://10.1.2.3:4001");
+    const ComPortState network = comPortState(2, {});
+    EXPECT_TRUE(network.linked && network.network && network.present);
     ASSERT_FALSE(clearComLink(2));
     EXPECT_EQ(comDevicePath(2), "/dev/ttyS1");
     EXPECT_FALSE(clearComLink(2)) << "nothing to clear is no error";
