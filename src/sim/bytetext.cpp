@@ -1,7 +1,6 @@
 #include "sim/bytetext.h"
 
 #include <array>
-#include <charconv>
 
 namespace tovrix::sim {
 
@@ -30,23 +29,6 @@ std::string readableByte(std::uint8_t value) {
         return "<" + hexByte(value) + ">";
     }
     return std::string(1, static_cast<char>(value));
-}
-
-std::optional<std::uint8_t> parsePayloadByte(std::string_view text) {
-    int base = 10;
-    if (!text.empty() && text.front() == '$') {
-        text.remove_prefix(1);
-        base = 16;
-    }
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (error != std::errc{} || end != text.data() + text.size() || value > 255) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint8_t>(value);
 }
 
 }  // namespace tovrix::sim

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace tovrix::sim {
 
@@ -14,9 +12,5 @@ std::string readableByte(std::uint8_t value);
 
 // "$0D"
 std::string hexByte(std::uint8_t value);
-
-// A payload byte as typed: decimal ("13") or hexadecimal with "$" ("$0D"),
-// 0..255; nothing for anything else.
-std::optional<std::uint8_t> parsePayloadByte(std::string_view text);
 
 }  // namespace tovrix::sim
