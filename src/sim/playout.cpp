@@ -34,7 +34,7 @@ bool isFunction(const TabCell& cell) {
 
 // Moves the control on past the cell it stands on; false when the output
 // stops there (an end cell, the line has run out, a missing operand).
-bool advance(const TabCells& cells, Control& c) {
+[[gnu::always_inline]] inline bool advance(const TabCells& cells, Control& c) {
     if (c.cell >= kLineCells) {
         return false;
     }
@@ -127,22 +127,27 @@ struct Cycle {
     std::vector<std::uint8_t> lines;
 };
 Cycle cycleThrough(const TabCells& cells, const Control& start) {
+    thread_local std::vector<Control> states;
+    states.clear();
+    std::size_t first = 0;
     auto position = [](const Control& c) { return c.line * kLineCells + c.cell; };
-    Cycle cycle{start, {}};
     Control c = start;
-    while (advance(cells, c) && !(c == start)) {
-        if (position(c) < position(cycle.first)) {
-            cycle.first = c;
+    do {
+        if (position(c) < position(states.empty() ? c : states[first])) {
+            first = states.size();
+        }
+        states.push_back(c);
+    } while (advance(cells, c) && !(c == start));
+
+    Cycle cycle{states[first], {}};
+    std::bitset<kTableLines> listed;
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        const int line = states[(first + i) % states.size()].line;
+        if (!listed.test(static_cast<std::size_t>(line))) {
+            listed.set(static_cast<std::size_t>(line));
+            cycle.lines.push_back(static_cast<std::uint8_t>(line));
         }
     }
-    std::bitset<kTableLines> listed;
-    c = cycle.first;
-    do {
-        if (!listed.test(static_cast<std::size_t>(c.line))) {
-            listed.set(static_cast<std::size_t>(c.line));
-            cycle.lines.push_back(static_cast<std::uint8_t>(c.line));
-        }
-    } while (advance(cells, c) && !(c == cycle.first));
     return cycle;
 }
 
@@ -189,6 +194,13 @@ const char* endName(OutputEnd end) {
 
 PlayOutTrace playOut(const ReceiverSetup& setup, int startLine, const Payload& payload,
                      AnalogueStart analogue, PlayOutMode mode) {
+    PlayOutTrace trace;
+    playOut(setup, startLine, payload, analogue, mode, trace);
+    return trace;
+}
+
+void playOut(const ReceiverSetup& setup, int startLine, const Payload& payload,
+             AnalogueStart analogue, PlayOutMode mode, PlayOutTrace& trace) {
     thread_local VisitMarks marks;
     marks.startPlayOut();
 
@@ -197,7 +209,16 @@ PlayOutTrace playOut(const ReceiverSetup& setup, int startLine, const Payload& p
     const std::uint32_t pauseUnit = setup.settings.pauseUnit;
     const bool full = mode == PlayOutMode::full;
 
-    PlayOutTrace trace;
+    // A fresh record in the buffers of the old one.
+    trace.bytes.clear();
+    trace.path.clear();
+    trace.findings.clear();
+    trace.cycleLines.clear();
+    trace.byteCount = 0;
+    trace.pauseTotalMs = 0;
+    trace.trailingPauseMs = 0;
+    trace.end = OutputEnd::endCell;
+    trace.endAt = {};
     FindingSet findings(trace.findings);
     trace.analogueKnown = analogue.known;
     trace.analogueSteps = analogue.known ? std::clamp(analogue.steps, 0, resolution) : 0;
@@ -235,6 +256,18 @@ PlayOutTrace playOut(const ReceiverSetup& setup, int startLine, const Payload& p
         }
     };
 
+    auto send = [&](std::uint8_t value) {
+        if (frozen) {
+            return;
+        }
+        ++trace.byteCount;
+        trace.pauseTotalMs += pendingPause;
+        if (full) {
+            trace.bytes.push_back({value, pendingPause});
+        }
+        pendingPause = 0;
+    };
+
     for (;;) {
         if (steps >= kStepBound && !frozen) {
             frozen = true;
@@ -256,7 +289,7 @@ PlayOutTrace playOut(const ReceiverSetup& setup, int startLine, const Payload& p
             trace.cycleLines = cycle.lines;
             Finding endless{FindingKind::endless, trace.endAt, 0, trace.cycleLines};
             trace.findings.push_back(std::move(endless));
-            if (!full) {
+            if (mode == PlayOutMode::findingsOnly) {
                 break;
             }
         }
@@ -267,10 +300,7 @@ PlayOutTrace playOut(const ReceiverSetup& setup, int startLine, const Payload& p
         }
         ++steps;
         if (!isFunction(cell)) {
-            if (full && !frozen) {
-                trace.bytes.push_back({cell.value, pendingPause});
-                pendingPause = 0;
-            }
+            send(cell.value);
             ++c.cell;
             continue;
         }
@@ -290,10 +320,7 @@ PlayOutTrace playOut(const ReceiverSetup& setup, int startLine, const Payload& p
             case fcB1:
             case fcB2:
             case fcB3:
-                if (full && !frozen) {
-                    trace.bytes.push_back({payload[code - fcB1], pendingPause});
-                    pendingPause = 0;
-                }
+                send(payload[code - fcB1]);
                 break;
             case fcGoto:
             case fcCall:
@@ -340,7 +367,6 @@ PlayOutTrace playOut(const ReceiverSetup& setup, int startLine, const Payload& p
     if (cycleFound) {
         trace.end = OutputEnd::endless;
     }
-    return trace;
 }
 
 }  // namespace tovrix::sim

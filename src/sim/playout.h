@@ -42,11 +42,14 @@ struct AnalogueStart {
 
 enum class PlayOutMode {
     full,          // bytes, path and analogue value up to the step bound
+    summary,       // the same without the bytes and the path, only their count
     findingsOnly,  // only the findings: stops as soon as a cycle shows
 };
 
 struct PlayOutTrace {
     std::vector<OutputByte> bytes;
+    std::size_t byteCount = 0;          // also where the bytes are not kept
+    std::uint64_t pauseTotalMs = 0;     // the pauses before the bytes
     std::uint32_t trailingPauseMs = 0;  // pauses after the last byte
     int analogueSteps = 0;              // afterwards
     bool analogueKnown = true;
@@ -69,5 +72,9 @@ struct PlayOutTrace {
 // function whose operand would be cell 17 ends the output.
 PlayOutTrace playOut(const ReceiverSetup& setup, int startLine, const Payload& payload,
                      AnalogueStart analogue, PlayOutMode mode = PlayOutMode::full);
+// The same into a trace whose buffers are used again, so that a play-out
+// repeated after every edit allocates nothing once they are large enough.
+void playOut(const ReceiverSetup& setup, int startLine, const Payload& payload,
+             AnalogueStart analogue, PlayOutMode mode, PlayOutTrace& trace);
 
 }  // namespace tovrix::sim

@@ -7,11 +7,33 @@ namespace tovrix::sim {
 TelegramResult simulateTelegram(const ReceiverSetup& setup, const Telegram& telegram,
                                 SimulationState& state) {
     TelegramResult result;
+    simulateTelegram(setup, telegram, state, result);
+    return result;
+}
+
+void simulateTelegram(const ReceiverSetup& setup, const Telegram& telegram, SimulationState& state,
+                      TelegramResult& result) {
     result.telegram = telegram;
+    result.accepted = false;
+    result.failedCondition.reset();
+    result.lockedOut = false;
+    result.reason.clear();
+    result.line = -1;
+    result.bytes.clear();
+    result.startMs.clear();
+    result.trailingPauseMs = 0;
+    result.outputEndMs = telegram.arrivalMs;
     result.analogueSteps = state.analogueSteps;
+    result.analogueVolts = analogueVolts(setup.conf, result.analogueSteps);
+    result.end = OutputEnd::rejected;
+    result.endAt = {};
+    result.path.clear();
+    result.cycleLines.clear();
+    result.findings.clear();
+    result.warnings.clear();
+
     const std::optional<Telegram> previous = state.previous;
     state.previous = telegram;
-
     result.failedCondition = failedCondition(setup.conf, telegram.payload);
     if (result.failedCondition) {
         result.reason = describe(*result.failedCondition);
@@ -24,22 +46,26 @@ TelegramResult simulateTelegram(const ReceiverSetup& setup, const Telegram& tele
             " ms before (lock-out time " + std::to_string(lockoutMs(setup.conf)) + " ms)";
     }
     if (!result.reason.empty()) {
-        result.analogueVolts = analogueVolts(setup.conf, result.analogueSteps);
-        result.outputEndMs = telegram.arrivalMs;
-        return result;
+        return;
     }
 
     result.accepted = true;
     result.line = telegram.payload[static_cast<std::size_t>(rowVariableIndex(setup))];
-    PlayOutTrace trace =
-        playOut(setup, result.line, telegram.payload, AnalogueStart{state.analogueSteps, true});
-    result.bytes = std::move(trace.bytes);
+    // The play-out fills the result's own buffers.
+    PlayOutTrace trace;
+    trace.bytes.swap(result.bytes);
+    trace.path.swap(result.path);
+    trace.findings.swap(result.findings);
+    trace.cycleLines.swap(result.cycleLines);
+    playOut(setup, result.line, telegram.payload, AnalogueStart{state.analogueSteps, true},
+            PlayOutMode::full, trace);
+    result.bytes.swap(trace.bytes);
+    result.path.swap(trace.path);
+    result.findings.swap(trace.findings);
+    result.cycleLines.swap(trace.cycleLines);
     result.trailingPauseMs = trace.trailingPauseMs;
     result.end = trace.end;
     result.endAt = trace.endAt;
-    result.path = std::move(trace.path);
-    result.cycleLines = std::move(trace.cycleLines);
-    result.findings = std::move(trace.findings);
     result.analogueSteps = trace.analogueSteps;
     result.analogueVolts = analogueVolts(setup.conf, result.analogueSteps);
     for (const Finding& finding : result.findings) {
@@ -50,12 +76,10 @@ TelegramResult simulateTelegram(const ReceiverSetup& setup, const Telegram& tele
 
     const double start =
         std::max(telegram.arrivalMs, state.lineFreeAtMs.value_or(telegram.arrivalMs));
-    const double t = scheduleBytes(result.bytes, result.trailingPauseMs,
-                                   byteTimeMs(outputBaud(setup.conf)), start, &result.startMs);
-    result.outputEndMs = t;
-    state.lineFreeAtMs = t;
+    result.outputEndMs = scheduleBytes(result.bytes, result.trailingPauseMs,
+                                       byteTimeMs(outputBaud(setup.conf)), start, &result.startMs);
+    state.lineFreeAtMs = result.outputEndMs;
     state.analogueSteps = result.analogueSteps;
-    return result;
 }
 
 double scheduleBytes(const std::vector<OutputByte>& bytes, std::uint32_t trailingPauseMs,
@@ -76,13 +100,18 @@ double scheduleBytes(const std::vector<OutputByte>& bytes, std::uint32_t trailin
 
 std::vector<TelegramResult> simulate(const ReceiverSetup& setup,
                                      std::span<const Telegram> telegrams) {
-    SimulationState state;
     std::vector<TelegramResult> results;
-    results.reserve(telegrams.size());
-    for (const Telegram& telegram : telegrams) {
-        results.push_back(simulateTelegram(setup, telegram, state));
-    }
+    simulate(setup, telegrams, results);
     return results;
+}
+
+void simulate(const ReceiverSetup& setup, std::span<const Telegram> telegrams,
+              std::vector<TelegramResult>& results) {
+    SimulationState state;
+    results.resize(telegrams.size());
+    for (std::size_t i = 0; i < telegrams.size(); ++i) {
+        simulateTelegram(setup, telegrams[i], state, results[i]);
+    }
 }
 
 CellMarks executedCells(const ReceiverSetup& setup, const TelegramResult& result) {

@@ -58,6 +58,9 @@ struct SimulationState {
 // selects. Bytes leave at the output baud rate; the analogue value carries.
 TelegramResult simulateTelegram(const ReceiverSetup& setup, const Telegram& telegram,
                                 SimulationState& state);
+// The same into a result whose buffers are used again (see simulate below).
+void simulateTelegram(const ReceiverSetup& setup, const Telegram& telegram, SimulationState& state,
+                      TelegramResult& result);
 
 // Lays the bytes out on the output line from `startMs`: each waits for its
 // pause, then takes one byte time. Fills `starts` (when each byte starts to
@@ -68,6 +71,11 @@ double scheduleBytes(const std::vector<OutputByte>& bytes, std::uint32_t trailin
 // The telegrams in order, from a fresh state.
 std::vector<TelegramResult> simulate(const ReceiverSetup& setup,
                                      std::span<const Telegram> telegrams);
+// The same into the results of the previous run: what a view calls after
+// every edit. Their buffers are used again, so an update allocates nothing
+// once they are large enough (an endless output fills several hundred KB).
+void simulate(const ReceiverSetup& setup, std::span<const Telegram> telegrams,
+              std::vector<TelegramResult>& results);
 
 // The cells a play-out executed together with the operand cells it read, for
 // marking them in the grid: bit line * 16 + (cell - 1).

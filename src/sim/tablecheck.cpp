@@ -1,7 +1,5 @@
 #include "sim/tablecheck.h"
 
-#include "sim/simulation.h"
-
 #include <algorithm>
 #include <map>
 #include <tuple>
@@ -43,14 +41,16 @@ std::vector<SweepRow> sweepRowValues(const ReceiverSetup& setup) {
     const double byteTime = byteTimeMs(outputBaud(setup.conf));
     std::vector<SweepRow> rows;
     rows.reserve(kTableLines);
+    PlayOutTrace trace;
     for (int value = 0; value < kTableLines; ++value) {
         const auto row = static_cast<std::uint8_t>(value);
-        const PlayOutTrace trace =
-            playOut(setup, value, Payload{row, row, row}, AnalogueStart{0, true});
+        playOut(setup, value, Payload{row, row, row}, AnalogueStart{0, true}, PlayOutMode::summary,
+                trace);
         SweepRow out;
         out.rowValue = row;
-        out.byteCount = trace.bytes.size();
-        out.totalMs = scheduleBytes(trace.bytes, trace.trailingPauseMs, byteTime, 0);
+        out.byteCount = trace.byteCount;
+        out.totalMs = static_cast<double>(trace.byteCount) * byteTime +
+                      static_cast<double>(trace.pauseTotalMs + trace.trailingPauseMs);
         out.end = trace.end;
         for (const Finding& finding : trace.findings) {
             if (severityOf(finding.kind) != Severity::information) {
