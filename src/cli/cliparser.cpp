@@ -316,7 +316,8 @@ Examples:
 What a receiver leaves open, simulate and check assume: an output that runs
 past cell 16 without an end cell ends there; a GOTO, CALL, Uset, U+ or U- in
 cell 16 ends the output there; an endless output is stopped after 8192
-executed cells. Each is reported as a warning.
+executed cells (an output that ends later is shown that far too). Each is
+reported as a warning.
 
 Exit status:
   0  success; check: no finding above information

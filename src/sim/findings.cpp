@@ -63,6 +63,8 @@ const char* kindName(FindingKind kind) {
             return "unknown-code";
         case FindingKind::jumpToEndLine:
             return "jump-to-end-line";
+        case FindingKind::longOutput:
+            return "long-output";
     }
     return "";
 }
@@ -91,6 +93,9 @@ std::string describe(const Finding& finding) {
             return at + "function code " + operand + " is none the editor makes; it does nothing";
         case FindingKind::jumpToEndLine:
             return at + "jumps to line " + operand + ", whose cell 1 is an end cell";
+        case FindingKind::longOutput:
+            return at + "the output ends here after more than " + std::to_string(kStepBound) +
+                   " cells; shown up to cell " + std::to_string(kStepBound);
     }
     return at;
 }
@@ -101,7 +106,9 @@ const std::vector<std::string>& assumptions() {
         "a GOTO, CALL, Uset, U+ or U- in cell 16, whose operand would lie beyond it, ends the "
         "output there",
         "an endless output (a jump cycle without an end cell) is stopped after " +
-            std::to_string(kStepBound) + " executed cells",
+            std::to_string(kStepBound) +
+            " executed cells; an output that ends only after more "
+            "cells is shown up to there as well",
     };
     return texts;
 }

@@ -25,6 +25,7 @@ enum class FindingKind : std::uint8_t {
     zeroPauseUnit,      // P with a pause unit of 0 ms pauses nothing
     unknownCode,        // a function code the editor never produces: does nothing
     jumpToEndLine,      // GOTO/CALL to a line whose cell 1 is an end cell
+    longOutput,         // ends, but after more cells than the simulation shows
 };
 
 enum class Severity : std::uint8_t { information, warning, error };

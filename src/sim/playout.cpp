@@ -167,7 +167,7 @@ class FindingSet {
     }
 
   private:
-    static constexpr std::size_t kKinds = static_cast<std::size_t>(FindingKind::jumpToEndLine) + 1;
+    static constexpr std::size_t kKinds = static_cast<std::size_t>(FindingKind::longOutput) + 1;
     std::vector<Finding>& out_;
     std::array<std::bitset<kPositions>, kKinds> seen_{};
 };
@@ -227,7 +227,7 @@ void playOut(const ReceiverSetup& setup, int startLine, const Payload& payload,
     std::uint32_t pendingPause = 0;
     bool cycleFound = false;
     // Past the step bound nothing more is sent or changed; the play-out only
-    // goes on, unrecorded, until it has found its cycle.
+    // goes on, unrecorded, until it has found its cycle or its end.
     bool frozen = false;
     int steps = 0;
 
@@ -366,6 +366,10 @@ void playOut(const ReceiverSetup& setup, int startLine, const Payload& payload,
     }
     if (cycleFound) {
         trace.end = OutputEnd::endless;
+    } else if (frozen) {
+        // Long, but not endless: what the receiver sends past the bound is
+        // left out, as for an endless output.
+        findings.add(FindingKind::longOutput, trace.endAt);
     }
 }
 

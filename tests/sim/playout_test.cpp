@@ -284,5 +284,29 @@ TEST(PlayOutEndless, CutOffAtTheBoundWithTheCycleLines) {
     }
 }
 
+// An output that ends, but only after more cells than the bound: a
+// subroutine of 100 lines called seven times. It is cut off like an endless
+// one, with its own finding.
+TEST(PlayOutLong, CutOffAtTheBoundButNotEndless) {
+    SimTable table;
+    std::vector<TabCell> calls;
+    for (int i = 0; i < 7; ++i) {
+        calls.insert(calls.end(), {f(fcCall), n(1)});
+    }
+    table.line(0, calls);
+    for (int line = 1; line < 100; ++line) {
+        std::vector<TabCell> cells = numbers(14, 48);
+        cells.insert(cells.end(), {f(fcGoto), n(static_cast<std::uint8_t>(line + 1))});
+        table.line(line, cells);
+    }
+    table.line(100, {f(fcRet)});
+    const PlayOutTrace trace = playOut(table.setup, 0, {0, 0, 0}, AnalogueStart{});
+    EXPECT_EQ(trace.end, OutputEnd::endCell);
+    EXPECT_EQ(trace.endAt, (CellRef{0, 15}));
+    EXPECT_EQ(trace.path.size(), std::size_t(kStepBound));
+    ASSERT_EQ(trace.findings.size(), 1U);
+    EXPECT_EQ(trace.findings[0].kind, FindingKind::longOutput);
+}
+
 }  // namespace
 }  // namespace tovrix::sim
