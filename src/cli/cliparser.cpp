@@ -253,7 +253,9 @@ Options:
                       path; repeat for several receivers (default COM1)
   -q, --quiet         no progress, only errors
       --json          one JSON object per port on stdout (result, figures,
-                      firmware, first differences)
+                      firmware, first differences); simulate: one per
+                      telegram, check: one for the file
+      --interval MS   simulate: milliseconds between the telegrams
   -h, --help          show this help
       --version       show the version
 
