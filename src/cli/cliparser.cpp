@@ -1,5 +1,6 @@
 #include "cli/cliparser.h"
 
+#include "cli/simulatecommand.h"
 #include "config/maker.h"
 #include "config/numbers.h"
 #include "table/testpanel.h"
@@ -8,6 +9,7 @@
 #include <QCommandLineParser>
 
 #include <array>
+#include <limits>
 #include <optional>
 
 namespace tovrix::cli {
@@ -22,8 +24,8 @@ struct OptionEntry {
     QString valueName;  // empty: a switch
 };
 
-const std::array<OptionEntry, 8>& optionTable() {
-    static const std::array<OptionEntry, 8> table{{
+const std::array<OptionEntry, 9>& optionTable() {
+    static const std::array<OptionEntry, 9> table{{
         {"port", {QStringLiteral("p"), QStringLiteral("port")}, QStringLiteral("PORT")},
         {"quiet", {QStringLiteral("q"), QStringLiteral("quiet")}, {}},
         {"json", {QStringLiteral("json")}, {}},
@@ -32,6 +34,7 @@ const std::array<OptionEntry, 8>& optionTable() {
         {"config", {QStringLiteral("config")}, {}},
         {"table", {QStringLiteral("table")}, {}},
         {"no-verify", {QStringLiteral("no-verify")}, {}},
+        {"interval", {QStringLiteral("interval")}, QStringLiteral("MS")},
     }};
     return table;
 }
@@ -48,7 +51,7 @@ struct CommandEntry {
     const char* synopsis;  // for usage errors
 };
 
-constexpr std::array<CommandEntry, 8> kCommands{{
+constexpr std::array<CommandEntry, 10> kCommands{{
     {Command::ports, "ports", 0, 0, "ports"},
     {Command::info, "info", 0, 0, "info"},
     {Command::read, "read", 1, 1, "read FILE [--config|--table]"},
@@ -57,6 +60,9 @@ constexpr std::array<CommandEntry, 8> kCommands{{
     {Command::test, "test", 3, 4, "test B1 B2 B3 [B4]"},
     {Command::reset, "reset", 0, 0, "reset"},
     {Command::diff, "diff", 2, 2, "diff A.tvx B.tvx"},
+    {Command::simulate, "simulate", 1, std::numeric_limits<int>::max(),
+     "simulate FILE B1 B2 B3 [B1 B2 B3 ...] [--interval MS]"},
+    {Command::check, "check", 1, 1, "check FILE"},
 }};
 
 const CommandEntry* findCommand(const QString& name) {
@@ -97,7 +103,8 @@ const char* commandName(Command command) {
 }
 
 bool usesPorts(Command command) {
-    return command != Command::ports && command != Command::diff;
+    return command != Command::ports && command != Command::diff && command != Command::simulate &&
+           command != Command::check;
 }
 
 ParseResult parseCommandLine(const QStringList& arguments) {
@@ -165,6 +172,10 @@ ParseResult parseCommandLine(const QStringList& arguments) {
         request.verifyTable = false;
     }
 
+    if (parser.isSet(optionName("interval")) && request.command != Command::simulate) {
+        return usage(std::string("--interval goes with simulate, not ") + entry->name);
+    }
+
     const QStringList portValues = parser.values(optionName("port"));
     if (!usesPorts(request.command)) {
         if (!portValues.isEmpty()) {
@@ -214,6 +225,15 @@ ParseResult parseCommandLine(const QStringList& arguments) {
                     testChecksum(request.testTexts[0], request.testTexts[1], request.testTexts[2]));
             }
             break;
+        case Command::simulate:
+        case Command::check: {
+            std::string error;
+            if (!parseSimulationArguments(positional, parser.value(optionName("interval")), request,
+                                          error)) {
+                return usage(error);
+            }
+            break;
+        }
         default:
             break;
     }
@@ -238,7 +258,9 @@ Options:
                       (default COM1)
   -q, --quiet         no progress, only errors
       --json          one JSON object per port on stdout (result, figures,
-                      firmware, first differences)
+                      firmware, first differences); simulate: one per
+                      telegram, check: one for the file
+      --interval MS   simulate: milliseconds between the telegrams
   -h, --help          show this help
       --version       show the version
 
@@ -268,6 +290,28 @@ Commands:
   diff A.tvx B.tvx              compare two files offline (configuration
                                 fields by name, table cells by line and
                                 column)
+  simulate FILE B1 B2 B3 [B1 B2 B3 ...] [--interval MS]
+                                show offline what a receiver programmed
+                                from FILE does with these radio telegrams
+                                (bytes decimal or $hex), arriving MS apart
+                                (default 1000): accepted or why not, the
+                                bytes with their pauses and times, the
+                                analogue value, how the output ended, the
+                                cells executed and warnings. With --json one
+                                object per telegram and line: "telegram",
+                                "accepted", "reason", "bytes", "pauses_ms",
+                                "trailing_pause_ms", "analogue_steps",
+                                "analogue_volts", "end" (end, line-end,
+                                endless or rejected), "path" [[line, cell]],
+                                "warnings"
+  check FILE                    check FILE's table for every row value
+                                0..255: endless output, running past cell
+                                16, operands beyond cell 16, CALL inside a
+                                subroutine, RET without CALL, analogue
+                                limits, P with a pause unit of 0, unknown
+                                codes; jumps to a line starting with an end
+                                cell are information. Each finding names
+                                line and cell
 
 With several ports every command runs on all of them at the same time; read
 saves one file per port, FILE with "-" and the port before the extension
@@ -279,12 +323,22 @@ transfer ends it as an unplugged adapter does. Network ports carry no
 authentication or encryption: use them only on a trusted network or
 through a tunnel (an SSH port forward, for example).
 
+Examples:
+  tovrix-cli simulate site.tvx 1 2 13 '$01' '$02' '$0D' --interval 50
+  tovrix-cli check site.tvx --json
+
+What a receiver leaves open, simulate and check assume: an output that runs
+past cell 16 without an end cell ends there; a GOTO, CALL, Uset, U+ or U- in
+cell 16 ends the output there; an endless output is stopped after 8192
+executed cells (an output that ends later is shown that far too). Each is
+reported as a warning.
+
 Exit status:
-  0  success
+  0  success; check: no finding above information
   1  the receiver's data differs, or it reported an error (checksum, refused
-     chunk, failed verify)
+     chunk, failed verify); check: findings above information
   2  bad usage, or a file that cannot be read or is invalid (nothing is sent
-     to any port)
+     to any port); simulate: a byte above 255 or a telegram short of bytes
   3  a port that cannot be opened (the reason is printed)
   4  communication failed (no answer, unplugged, interrupted)
 With several ports, the highest status of any port.

@@ -3,12 +3,13 @@
 #include "cli/portspec.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tovrix::cli {
 
-enum class Command { ports, info, read, write, verify, test, reset, diff };
+enum class Command { ports, info, read, write, verify, test, reset, diff, simulate, check };
 
 // The command's name as typed ("read").
 const char* commandName(Command command);
@@ -27,6 +28,9 @@ struct Request {
     // test: the texts of B1..B4 as the window's test fields hold them
     // after being left (three places, right-aligned).
     std::array<std::string, 4> testTexts;
+    // simulate: the telegrams B1 B2 B3, arriving intervalMs apart.
+    std::vector<std::array<std::uint8_t, 3>> telegrams;
+    int intervalMs = 1000;
 };
 
 // Whether the command talks to receivers.

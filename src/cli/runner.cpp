@@ -5,6 +5,7 @@
 #include "cli/output.h"
 #include "cli/portjob.h"
 #include "cli/progressdisplay.h"
+#include "cli/simulatecommand.h"
 #include "config/configfileio.h"
 #include "link/linktexts.h"
 #include "ports/catalogue.h"
@@ -79,6 +80,8 @@ std::vector<Step> stepsFor(const Request& request) {
             break;
         case Command::ports:
         case Command::diff:
+        case Command::simulate:
+        case Command::check:
             break;
     }
     return steps;
@@ -301,6 +304,10 @@ int runRequest(const Request& request) {
             return runDiff(request);
         case Command::ports:
             return runPorts(request);
+        case Command::simulate:
+            return runSimulate(request);
+        case Command::check:
+            return runCheck(request);
         default:
             return runOnPorts(request);
     }

@@ -50,7 +50,12 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{{"write", "x.tvx", "--config", "--no-verify"}, "concerns the table"},
                     UsageCase{{"-p", "COM1", "diff", "a", "b"}, "uses no port"},
                     UsageCase{{"test", "1", "2", "256"}, "B3 '256' is not a number from 0 to 255"},
-                    UsageCase{{"test", "1", "2"}, "test B1 B2 B3 [B4]"}));
+                    UsageCase{{"test", "1", "2"}, "test B1 B2 B3 [B4]"},
+                    UsageCase{{"simulate", "x.tvx", "1", "$02", "0x3", "--interval", "0"}, ""},
+                    UsageCase{{"check", "x.tvx", "--json"}, ""},
+                    UsageCase{{"-p", "COM1", "check", "x.tvx"}, "uses no port"},
+                    UsageCase{{"simulate", "x.tvx", "1", "2"}, "for each telegram; 2 given"},
+                    UsageCase{{"info", "--interval", "5"}, "--interval goes with simulate"}));
 
 TEST(CommandLine, FillsTheRequest) {
     ParseResult result = parse({"test", "200", "255", "255"});
@@ -70,6 +75,13 @@ TEST(CommandLine, FillsTheRequest) {
     EXPECT_TRUE(r.table);
     EXPECT_FALSE(r.verifyTable);
     EXPECT_EQ(r.file, "f.tvx");
+
+    result = parse({"simulate", "f.tvx", "1", "2", "3", "$FF", "0", "7", "--interval", "40"});
+    ASSERT_EQ(result.kind, ParseResult::Kind::run);
+    EXPECT_EQ(result.request.telegrams,
+              (std::vector<std::array<std::uint8_t, 3>>{{1, 2, 3}, {255, 0, 7}}));
+    EXPECT_EQ(result.request.intervalMs, 40);
+    EXPECT_TRUE(result.request.ports.empty());
 
     EXPECT_EQ(parse({"-h"}).kind, ParseResult::Kind::help);
     EXPECT_EQ(parse({"--version", "info"}).kind, ParseResult::Kind::version);
