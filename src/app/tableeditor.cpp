@@ -384,33 +384,29 @@ void TableEditor::insertLines() {
             return;
         }
     }
-    const TableState before = state();
-    TableState now = before;
-    const LineMoveResult result = tovrix::insertLines(now.sheet, block.firstLine, count);
-    show(now, before);
-    selectBlock(CellBlock{block.firstLine, block.lastLine, 0, kLastGridColumn});
-    reportDangling(result, "weggefallene");
+    moveLines(tovrix::insertLines, block.firstLine, count, block.lastLine, "weggefallene");
 }
 
 void TableEditor::deleteLines() {
     finishPendingEdit();
     const CellBlock block = selectedBlock();
     const int count = block.lastLine - block.firstLine + 1;
-    const TableState before = state();
-    TableState now = before;
-    const LineMoveResult result = tovrix::deleteLines(now.sheet, block.firstLine, count);
-    show(now, before);
-    selectBlock(CellBlock{block.firstLine, block.firstLine, 0, kLastGridColumn});
-    reportDangling(result, "gelöschte");
+    moveLines(tovrix::deleteLines, block.firstLine, count, block.firstLine, "gelöschte");
 }
 
-void TableEditor::reportDangling(const LineMoveResult& result, const char* what) {
+void TableEditor::moveLines(LineMove move, int first, int count, int lastSelected,
+                            const char* lostLines) {
+    const TableState before = state();
+    TableState now = before;
+    const LineMoveResult result = move(now.sheet, first, count);
+    show(now, before);
+    selectBlock(CellBlock{first, lastSelected, 0, kLastGridColumn});
     if (result.danglingOperands.empty()) {
         return;
     }
     beep();
     notify(QStringLiteral("Sprungziel auf %1 Zeile, nicht geändert: %2")
-               .arg(QString::fromUtf8(what), placesText(result.danglingOperands)),
+               .arg(QString::fromUtf8(lostLines), placesText(result.danglingOperands)),
            true);
 }
 

@@ -89,7 +89,10 @@ class TableEditor : public QObject {
     void showStep(const TableChange& step);
     void applySettings(const PageSettings& settings);
     void finishPendingEdit();
-    void reportDangling(const LineMoveResult& result, const char* what);
+    // Inserts or deletes lines as one step, selects the lines from first to
+    // lastSelected and reports the jumps to lines that are gone.
+    using LineMove = LineMoveResult (*)(TableSheet& sheet, int at, int count);
+    void moveLines(LineMove move, int first, int count, int lastSelected, const char* lostLines);
     bool ask(const QStringList& lines);
     void notify(const QString& text, bool warning);
 
