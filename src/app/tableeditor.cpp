@@ -50,10 +50,8 @@ TableEditor::TableEditor(TFRX& window) : QObject(&window), frx_(window) {
     findDialog_ = new FindDialog(&frx_);
     connect(findDialog_, &FindDialog::findRequested, this, &TableEditor::findNext);
     connect(findDialog_, &FindDialog::listRequested, this, [this] {
-        const auto query = findDialog_->query();
+        const auto query = findQuery();
         if (!query) {
-            beep();
-            findDialog_->showResult(QStringLiteral("Suchtext nicht lesbar"));
             return;
         }
         const std::vector<CellPlace> places = findAll(frx_.tabcells, *query);
@@ -262,6 +260,8 @@ void TableEditor::tableChanged() {
 }
 
 void TableEditor::tableReplaced() {
+    // A block marked in the table that was there means nothing in this one.
+    frx_.Tabwerte->clearSelection();
     history_.reset(state());
     updateActions();
 }
@@ -436,11 +436,18 @@ void TableEditor::showFind() {
     findDialog_->text->selectAll();
 }
 
-void TableEditor::findNext(bool forward) {
-    const auto query = findDialog_->query();
+std::optional<FindQuery> TableEditor::findQuery() {
+    auto query = findDialog_->query();
     if (!query) {
         beep();
         findDialog_->showResult(QStringLiteral("Suchtext nicht lesbar"));
+    }
+    return query;
+}
+
+void TableEditor::findNext(bool forward) {
+    const auto query = findQuery();
+    if (!query) {
         if (!findDialog_->isVisible()) {
             showFind();
         }

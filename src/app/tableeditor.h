@@ -93,6 +93,9 @@ class TableEditor : public QObject {
     // lastSelected and reports the jumps to lines that are gone.
     using LineMove = LineMoveResult (*)(TableSheet& sheet, int at, int count);
     void moveLines(LineMove move, int first, int count, int lastSelected, const char* lostLines);
+    // What the find dialog asks for; a beep and a word in the dialog when
+    // its text names nothing.
+    std::optional<FindQuery> findQuery();
     bool ask(const QStringList& lines);
     void notify(const QString& text, bool warning);
 

@@ -213,8 +213,9 @@ void TableEditTest::undoRedoOverRandomSequences() {
                     frx.Pause1Exit();
                     break;
             }
-            if (shown(frx) != states.back()) {
-                states.push_back(shown(frx));
+            TableState now = shown(frx);
+            if (now != states.back()) {
+                states.push_back(std::move(now));
             }
         }
         const QByteArray where = QByteArray::number(sequence);
