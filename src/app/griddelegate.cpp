@@ -1,5 +1,6 @@
 #include "app/griddelegate.h"
 
+#include "app/gridselection.h"
 #include "app/widgetkit.h"
 #include "table/gridedit.h"
 
@@ -48,6 +49,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     TabwerteDrawCell(painter, index.column(), index.row() + 1, option.rect,
                      index.data(Qt::DisplayRole).toString(),
                      option.state.testFlag(QStyle::State_HasFocus));
+    paintSelectionOverlay(painter, option, index);
 }
 
 void GridDelegate::TabwerteDrawCell(QPainter* painter, int column, int row, const QRect& rect,

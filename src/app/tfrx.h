@@ -47,6 +47,7 @@ class GridDelegate;
 class NumericEdit;
 class PortMonitor;
 class QtLinkTimer;
+class TableEditor;
 class TransferSequence;
 class WindowLinkView;
 class TFask;
@@ -195,6 +196,8 @@ class TFRX : public QMainWindow {
     // to whether the image's checksum matched.
     void Build64K();
     void Restore64K(bool& ok);
+    // Selection, clipboard, undo, line moves and find on the table page.
+    TableEditor* tableEditor = nullptr;
 
     // ---- radio test panel ---------------------------------------------------
     void TDExit(int n);  // TD1 .. TD3
@@ -301,6 +304,7 @@ class TFRX : public QMainWindow {
     void showEvent(QShowEvent* event) override;
 
   private:
+    friend class TableEditor;
     void buildFrame();
     void fitClientToScreen();
     void buildMenus();

@@ -2,6 +2,7 @@
 // selector, pause unit and test value, and the image glue.
 #include "app/griddelegate.h"
 #include "app/numericedit.h"
+#include "app/tableeditor.h"
 #include "app/tfrx.h"
 #include "config/numbers.h"
 #include "table/gridedit.h"
@@ -67,6 +68,7 @@ void TFRX::connectTablePage() {
     };
     wire(Pause1, &TFRX::Pause1Exit);
     wire(TestFeld, &TFRX::TestFeldExit);
+    tableEditor = new TableEditor(*this);
 }
 
 // ---- grid texts -------------------------------------------------------------
@@ -100,6 +102,7 @@ void TFRX::setuptable() {
     }
     Tabwerte->setCurrentCell(0, 0);
     TabwerteSelectCell(0, 1);
+    tableEditor->tableReplaced();
 }
 
 void TFRX::writecell(int column, int row) {
@@ -137,6 +140,7 @@ void TFRX::TabwerteEditDone(int column, int row) {
         normaliseGridCell(changed, row);
     }
     Tabwerte->viewport()->update();
+    tableEditor->tableChanged();
 }
 
 void TFRX::TabwerteEditAbandon(int column, int row) {
@@ -177,6 +181,7 @@ int TFRX::BselectItemIndex() const {
 void TFRX::BselectChange() {
     confdata[conf::kRowVariable] = static_cast<std::uint8_t>(BselectItemIndex() + 1);
     showdata();
+    tableEditor->tableChanged();
 }
 
 void TFRX::BselectTyped() {
@@ -192,10 +197,12 @@ void TFRX::BselectTyped() {
 
 void TFRX::Pause1Exit() {
     Pause1->setText(text(3, checkin(Pause1->text().toStdString(), 255)));
+    tableEditor->tableChanged();
 }
 
 void TFRX::TestFeldExit() {
     TestFeld->setText(text(3, checkin(TestFeld->text().toStdString(), 255)));
+    tableEditor->tableChanged();
 }
 
 // ---- image glue -----------------------------------------------------------------
@@ -232,6 +239,7 @@ void TFRX::Restore64K(bool& ok) {
         }
     }
     Tabwerte->viewport()->update();
+    tableEditor->tableReplaced();
 }
 
 }  // namespace tovrix

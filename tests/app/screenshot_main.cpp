@@ -2,6 +2,8 @@
 // them, or with --dark of the basic-settings page under a dark desktop
 // palette: run it under Xvfb (docs/make-screenshots.sh does). Not a test; it
 // makes the pictures in the documentation.
+#include "app/finddialog.h"
+#include "app/tableeditor.h"
 #include "app/tfrx.h"
 #include "common/dark_palette.h"
 #include "dialogs/fask.h"
@@ -10,7 +12,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -83,7 +87,17 @@ int main(int argc, char* argv[]) {
         FRX.PPage->setCurrentIndex(1);
         QTimer::singleShot(300, &FRX, [&] {
             grab("screenshot-table.png");
-            application.quit();
+            // A selected block and the list of the places of a value.
+            FRX.tableEditor->selectBlock(tovrix::CellBlock{0, 2, 2, 6});
+            FRX.tableEditor->showFind();
+            tovrix::FindDialog* find = FRX.tableEditor->findDialog();
+            find->text->setText(QStringLiteral("10"));
+            find->all->click();
+            find->move(FRX.x() + 420, FRX.y() + 300);
+            QTimer::singleShot(300, &FRX, [&] {
+                grab("screenshot-find.png");
+                application.quit();
+            });
         });
     });
     const int status = application.exec();
