@@ -94,9 +94,16 @@ QJsonObject jobJson(Command command, const JobReport& report) {
     object[QStringLiteral("command")] = QString::fromLatin1(commandName(command));
     object[QStringLiteral("port")] = text(job.port().name);
     object[QStringLiteral("device")] = text(job.port().device);
-    object[QStringLiteral("status")] = job.verdict().status;
-    object[QStringLiteral("result")] = text(job.verdict().result);
-    object[QStringLiteral("message")] = text(job.verdict().message);
+    object[QStringLiteral("status")] = report.verdict.status;
+    object[QStringLiteral("result")] = text(report.verdict.result);
+    object[QStringLiteral("message")] = text(report.verdict.message);
+    if (!report.parts.empty()) {
+        QJsonArray parts;
+        for (const std::string& part : report.parts) {
+            parts.append(text(part));
+        }
+        object[QStringLiteral("parts")] = parts;
+    }
     object[QStringLiteral("seconds")] = job.seconds();
     QJsonArray transfers;
     for (const TransferFigure& figure : job.figures()) {
@@ -147,6 +154,17 @@ QJsonObject jobJson(Command command, const JobReport& report) {
     return object;
 }
 
+QJsonObject failureJson(const std::string& command, int status, const std::string& result,
+                        const std::string& message) {
+    QJsonObject object{{QStringLiteral("status"), status},
+                       {QStringLiteral("result"), text(result)},
+                       {QStringLiteral("message"), text(message)}};
+    if (!command.empty()) {
+        object[QStringLiteral("command")] = text(command);
+    }
+    return object;
+}
+
 std::vector<std::string> jobLines(Command command, const JobReport& report) {
     const PortJob& job = *report.job;
     const std::string port = job.port().name + ": ";
@@ -172,8 +190,8 @@ std::vector<std::string> jobLines(Command command, const JobReport& report) {
         default:
             break;
     }
-    if (job.verdict().status == kSuccess) {
-        lines.push_back(port + "ok: " + job.verdict().message);
+    if (report.verdict.status == kSuccess) {
+        lines.push_back(port + "ok: " + report.verdict.message);
     }
     if (!report.savedFile.empty()) {
         lines.push_back(port + "saved " + report.savedFile);
@@ -186,9 +204,9 @@ std::string summaryTable(const std::vector<JobReport>& reports) {
         {"PORT", "DEVICE", "RESULT", "STATUS", "SECONDS", "DETAILS"}};
     for (const JobReport& report : reports) {
         const PortJob& job = *report.job;
-        rows.push_back({job.port().name, job.port().device, job.verdict().result,
-                        std::to_string(job.verdict().status), seconds(job.seconds()),
-                        job.verdict().message});
+        rows.push_back({job.port().name, job.port().device, report.verdict.result,
+                        std::to_string(report.verdict.status), seconds(job.seconds()),
+                        report.verdict.message});
     }
     std::string table;
     for (const std::string& line : formatColumns(rows)) {
