@@ -73,7 +73,6 @@ void TFRX::showVerdict(StatusMessage message, bool failure) {
     }
     setInfoColour(failure ? QColor(255, 0, 0) : QColor(0, 0, 0));
     showStatus(message);
-    info->setToolTip(QString());
 }
 
 void TFRX::MSpeichernClick() {
