@@ -65,6 +65,12 @@ std::vector<int> testSent(const PortJob& job) {
     return sent;
 }
 
+// Whether the telegram went out: a dead line stops the job before it.
+bool telegramWent(const PortJob& job) {
+    return std::any_of(job.figures().begin(), job.figures().end(),
+                       [](const TransferFigure& f) { return f.transfer == Transfer::test; });
+}
+
 }  // namespace
 
 double wireSeconds(const TransferFigure& figure) {
@@ -139,7 +145,7 @@ QJsonObject jobJson(Command command, const JobReport& report) {
         }
         object[QStringLiteral("system")] = system;
     }
-    if (command == Command::test) {
+    if (command == Command::test && telegramWent(job)) {
         QJsonArray sent;
         for (const int byte : testSent(job)) {
             sent.append(byte);
@@ -179,6 +185,9 @@ std::vector<std::string> jobLines(Command command, const JobReport& report) {
             }
             break;
         case Command::test: {
+            if (!telegramWent(job)) {
+                break;
+            }
             const std::vector<int> answer = testAnswer(job.testLog());
             lines.push_back(port + "sent " + joined(testSent(job)));
             lines.push_back(answer.empty() ? port + "no answer"

@@ -69,6 +69,7 @@ struct ProgramCase {
     bool nothingSent = false;
     std::string created = {};  // a file (as in args) the run must have made
     double withinSeconds = 0;  // --json: the run's own time stays below this
+    std::string absent = {};   // not in what the program printed
 };
 
 void PrintTo(const ProgramCase& c, std::ostream* out) {
@@ -131,6 +132,9 @@ TEST_P(Program, EndsWithItsStatusAndSaysWhy) {
     EXPECT_NE((run.out + run.err).find(c.expected), std::string::npos) << run.out << run.err;
     if (c.nothingSent) {
         EXPECT_TRUE(bench.frames(1).empty());
+    }
+    if (!c.absent.empty()) {
+        EXPECT_EQ((run.out + run.err).find(c.absent), std::string::npos) << run.out << run.err;
     }
     if (!c.created.empty()) {
         EXPECT_TRUE(std::filesystem::is_regular_file(files.at(c.created))) << c.created;
@@ -212,7 +216,11 @@ INSTANTIATE_TEST_SUITE_P(
                     {"--silent"},
                     {"test", "1", "2", "100"},
                     4,
-                    "no answer from the receiver in \"read system data\""},
+                    "no answer from the receiver in \"read system data\"",
+                    false,
+                    {},
+                    0,
+                    "COM1: sent"},
         ProgramCase{"reset_dead_line",
                     {"--silent"},
                     {"reset"},
