@@ -206,14 +206,14 @@ int runDiff(const Request& request) {
         return refuse(request, error);
     }
     // The files as they stand: what a person edited is what is compared.
-    std::vector<FileDifference> differences =
+    const std::vector<FileDifference> differences =
         diffContents(first->rawBlock, first->rawImage, second->rawBlock, second->rawImage);
     // The comparison sees the bytes the window would load; a number that
     // does not fit a byte is named as it stands in the file.
     for (const auto& [name, file] :
          {std::pair{&request.file, &*first}, {&request.secondFile, &*second}}) {
         if (!file->outOfRange.empty()) {
-            differences.push_back({*name, file->outOfRange + " (loaded as its low 8 bits)", {}});
+            printError(*name + ": " + file->outOfRange + " (compared as its low 8 bits)");
         }
     }
     if (request.json) {

@@ -268,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
                     kFast,
                     {"diff", "FILE", "OVER"},
                     1,
-                    "over.tvx: line 6 holds 300, outside 0 to 255 (loaded as its low 8 bits)",
+                    "over.tvx: line 6 holds 300, outside 0 to 255 (compared as its low 8 bits)",
                     true},
         ProgramCase{
             "bad_cell", kFast, {"write", "BADCELL"}, 2, "line 275, value 3 is not a number", true},
