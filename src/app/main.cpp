@@ -9,9 +9,42 @@
 #include "dialogs/fask.h"
 #include "dialogs/helpform.h"
 
+#include "config/maker.h"
+
 #include <QApplication>
 
+#include <iostream>
+#include <string_view>
+
+namespace {
+
+// Answered before the toolkit starts, which without a display would abort.
+bool answeredWithoutWindow(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::cout
+                << "Usage: tovrix [--help | --version]\n"
+                   "Opens the configuration tool's window for a radio receiver module on a\n"
+                   "serial port: read, edit, program and verify its configuration and output\n"
+                   "table, and keep both in \".tvx\" files. Needs a graphical display; the\n"
+                   "same work from a script: tovrix-cli --help.\n";
+            return true;
+        }
+        if (arg == "--version") {
+            std::cout << "tovrix " << tovrix::maker::kToolVersion << '\n';
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    if (answeredWithoutWindow(argc, argv)) {
+        return 0;
+    }
     QApplication application(argc, argv);
     tovrix::applyDesktopIdentity();
     tovrix::installDesktopBeep();

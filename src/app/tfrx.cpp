@@ -203,6 +203,8 @@ void TFRX::setlanguage() {
 
 void TFRX::setInfo(const QString& text) {
     info->setText(text);
+    // A tooltip belongs to the message it spells out.
+    info->setToolTip(QString());
 }
 
 void TFRX::setInfoColour(const QColor& colour) {

@@ -36,6 +36,14 @@ std::string localPath(const QString& path) {
     return path.toLocal8Bit().toStdString();
 }
 
+// A file error's message gains its reason; the whole text is also the info
+// line's tooltip, for when the line is too narrow to show it.
+void appendReason(QLabel& info, const std::string& reason) {
+    const QString text = info.text() + QLatin1Char(' ') + QString::fromLocal8Bit(reason.c_str());
+    info.setText(text);
+    info.setToolTip(text);
+}
+
 }  // namespace
 
 void TFRX::connectFileMenu() {
@@ -80,12 +88,14 @@ void TFRX::MSpeichernClick() {
     }
     SaveDialogFileName = chosen;
     Build64K();
+    std::string reason;
     if (saveConfigurationFile(localPath(chosen), confdata, tabdata, selectedPort(),
-                              Firmware->text().toLatin1().toStdString())) {
+                              Firmware->text().toLatin1().toStdString(), &reason)) {
         OpenDialogFileName = chosen;
         showVerdict(StatusMessage::msgsaved, false);
     } else {
         showVerdict(StatusMessage::msgsaveerror, true);
+        appendReason(*info, reason);
     }
     showdata();
 }
@@ -102,8 +112,12 @@ void TFRX::MLadenClick() {
         // A file that is refused changes nothing, not even the name of the
         // current file: the status bar keeps naming the file whose data
         // the window shows.
-        if (loadConfigurationFile(localPath(chosen), confdata, tabdata) != FileLoadResult::loaded) {
+        FileLoadDetails details;
+        const FileLoadResult loaded =
+            loadConfigurationFile(localPath(chosen), confdata, tabdata, &details);
+        if (loaded != FileLoadResult::loaded) {
             showVerdict(StatusMessage::msgloaderror, true);
+            appendReason(*info, loadFailureText(loaded, details));
             showdata();
             return;
         }

@@ -1,6 +1,8 @@
 #include "cli/cliparser.h"
 
+#include "cli/argumentbytes.h"
 #include "cli/simulatecommand.h"
+
 #include "config/maker.h"
 #include "config/numbers.h"
 #include "table/testpanel.h"
@@ -160,6 +162,7 @@ ParseResult parseCommandLine(const QStringList& arguments) {
     }
     request.config = !onlyTable;
     request.table = !onlyConfig;
+    request.partsGiven = onlyConfig || onlyTable;
     if (parser.isSet(optionName("no-verify"))) {
         if (request.command != Command::write) {
             return usage(std::string("--no-verify goes with write, not ") + entry->name);
@@ -184,7 +187,7 @@ ParseResult parseCommandLine(const QStringList& arguments) {
     } else {
         for (const QString& value : portValues) {
             std::string error;
-            std::optional<PortSpec> port = parsePortSpec(value.toStdString(), error);
+            std::optional<PortSpec> port = parsePortSpec(argumentBytes(value), error);
             if (!port) {
                 return usage(error);
             }
@@ -203,11 +206,11 @@ ParseResult parseCommandLine(const QStringList& arguments) {
         case Command::read:
         case Command::write:
         case Command::verify:
-            request.file = positional[0].toStdString();
+            request.file = argumentBytes(positional[0]);
             break;
         case Command::diff:
-            request.file = positional[0].toStdString();
-            request.secondFile = positional[1].toStdString();
+            request.file = argumentBytes(positional[0]);
+            request.secondFile = argumentBytes(positional[1]);
             break;
         case Command::test:
             for (int i = 0; i < positional.size(); ++i) {
@@ -243,6 +246,15 @@ ParseResult parseCommandLine(const QStringList& arguments) {
     return result;
 }
 
+bool jsonRequested(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size() && arguments[i] != QLatin1String("--"); ++i) {
+        if (arguments[i] == QLatin1String("--json")) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string helpText() {
     return R"(Usage: tovrix-cli [options] COMMAND [ARGS]
 Reads, programs and verifies radio receivers on serial ports, one or many at
@@ -272,21 +284,28 @@ Commands:
   info                          read the receiver's system data; print
                                 firmware and the system bytes
   read FILE [--config|--table]  read configuration and/or table (default
-                                both) and save FILE as a .tvx file; parts not
-                                read are those of a new file
+                                both) and save FILE as a .tvx file ("-":
+                                standard output; a pipe or a device is
+                                written directly). A file of one part says
+                                so in its comment line
   write FILE [--config|--table] [--no-verify]
-                                program from FILE (default both). The
+                                program from FILE (default: both parts, or
+                                the one part a file of one part holds). The
                                 configuration is verified by its read-back as
                                 in the window; the table is verified by
                                 reading it back and comparing, unless
-                                --no-verify
+                                --no-verify. A number outside 0..255 in FILE
+                                is refused
   verify FILE [--config|--table]
-                                read and compare with FILE; report the first
-                                differing byte positions
+                                read and compare with FILE (parts as for
+                                write); report the first differing byte
+                                positions
   test B1 B2 B3 [B4]            send the radio test telegram, print the
                                 answers (B4 defaults to the sum as in the
-                                window)
-  reset                         reset the receiver
+                                window); the receiver must answer a system
+                                data request first
+  reset                         reset the receiver, once it has answered a
+                                system data request
   diff A.tvx B.tvx              compare two files offline (configuration
                                 fields by name, table cells by line and
                                 column)
@@ -315,17 +334,22 @@ Commands:
 
 With several ports every command runs on all of them at the same time; read
 saves one file per port, FILE with "-" and the port before the extension
-(out.tvx gives out-COM1.tvx; the slashes of a device path become "_").
+(out.tvx gives out-COM1.tvx; the slashes of a device path become "_"); two
+ports that would give the same name are refused.
+
+Files are given and named byte for byte. An input file must be a regular
+file of at most 1 MB. With --json every outcome, a refused command line
+included, prints one JSON object with status, result and message.
+
+Ctrl+C, SIGTERM and SIGHUP (a closed terminal) end a run properly: a
+programming run sends its end command first. A closed standard output or
+error (a pipe into head) does not stop a run.
 
 A network port is opened within 3 s or reported (unknown host, refused, no
 answer, no RFC 2217 on an rfc2217:// port); a connection lost during a
 transfer ends it as an unplugged adapter does. Network ports carry no
 authentication or encryption: use them only on a trusted network or
 through a tunnel (an SSH port forward, for example).
-
-Examples:
-  tovrix-cli simulate site.tvx 1 2 13 '$01' '$02' '$0D' --interval 50
-  tovrix-cli check site.tvx --json
 
 What a receiver leaves open, simulate and check assume: an output that runs
 past cell 16 without an end cell ends there; a GOTO, CALL, Uset, U+ or U- in
@@ -337,11 +361,25 @@ Exit status:
   0  success; check: no finding above information
   1  the receiver's data differs, or it reported an error (checksum, refused
      chunk, failed verify); check: findings above information
-  2  bad usage, or a file that cannot be read or is invalid (nothing is sent
-     to any port); simulate: a byte above 255 or a telegram short of bytes
+  2  bad usage, or a file that cannot be read, is invalid or cannot be
+     written (nothing is sent to any port); simulate: a byte above 255 or a
+     telegram short of bytes
   3  a port that cannot be opened (the reason is printed)
   4  communication failed (no answer, unplugged, interrupted)
+  5  read: the receiver was read, but FILE could not be saved (the reason
+     is printed)
 With several ports, the highest status of any port.
+
+Examples:
+  tovrix-cli -p COM2 read backup.tvx
+  tovrix-cli -p COM1 -p COM2 -p COM3 write --table lines.tvx
+  tovrix-cli -p /dev/ttyUSB0 --json verify backup.tvx
+  tovrix-cli diff old.tvx new.tvx
+  tovrix-cli simulate site.tvx 1 2 13 '$01' '$02' '$0D' --interval 50
+  tovrix-cli check site.tvx --json
+
+See also:
+  tovrix(1), tovrix-receiver(1)
 )";
 }
 

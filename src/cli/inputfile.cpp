@@ -6,7 +6,7 @@
 
 namespace tovrix::cli {
 
-std::optional<LoadedFile> loadInputFile(const std::string& path, std::string& error) {
+std::optional<LoadedFile> loadInputFile(const std::string& path, std::string& error, FileUse use) {
     LoadedFile file;
     FileLoadDetails details;
     const FileLoadResult result =
@@ -19,6 +19,10 @@ std::optional<LoadedFile> loadInputFile(const std::string& path, std::string& er
         error = path + ": " + loadErrorText(details.content);
         return std::nullopt;
     }
+    if (use == FileUse::receiver && details.content.outOfRange > 0) {
+        error = path + ": " + outOfRangeText(details.content);
+        return std::nullopt;
+    }
     if (imageChecksum(file.rawImage) != file.rawImage[image::kChecksum]) {
         error = path + ": the table does not match its checksum line (sum " +
                 std::to_string(imageChecksum(file.rawImage)) + ", line says " +
@@ -28,6 +32,8 @@ std::optional<LoadedFile> loadInputFile(const std::string& path, std::string& er
     std::copy_n(file.rawBlock.begin(), conf::kBlockSize, file.block.begin());
     normaliseConfigBlock(file.block);
     file.image = rebuildImage(file.rawImage);
+    file.comment = details.content.comment;
+    file.outOfRange = outOfRangeText(details.content);
     return file;
 }
 

@@ -13,6 +13,7 @@ namespace {
 int pipeFds[2] = {-1, -1};
 struct sigaction previousInt {};
 struct sigaction previousTerm {};
+struct sigaction previousHup {};
 
 extern "C" void onSignal(int) {
     const int saved = errno;
@@ -45,6 +46,9 @@ InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt)
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, &previousInt);
     ::sigaction(SIGTERM, &action, &previousTerm);
+    // A closed terminal or a dropped remote session ends a run like Ctrl+C,
+    // through its failure path, instead of killing it half-way.
+    ::sigaction(SIGHUP, &action, &previousHup);
 }
 
 InterruptWatcher::~InterruptWatcher() {
@@ -53,6 +57,7 @@ InterruptWatcher::~InterruptWatcher() {
     }
     ::sigaction(SIGINT, &previousInt, nullptr);
     ::sigaction(SIGTERM, &previousTerm, nullptr);
+    ::sigaction(SIGHUP, &previousHup, nullptr);
     notifier_.reset();
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);

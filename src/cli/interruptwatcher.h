@@ -7,7 +7,7 @@
 
 namespace tovrix::cli {
 
-// Turns SIGINT and SIGTERM into a call on the event loop's thread. The
+// Turns SIGINT, SIGTERM and SIGHUP into a call on the event loop's thread. The
 // signal handler only writes a byte into a pipe; a socket notifier on the
 // pipe's other end makes the call, so no Qt code ever runs in the handler.
 // One watcher at a time; the old handlers come back when it goes.

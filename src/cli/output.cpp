@@ -65,6 +65,12 @@ std::vector<int> testSent(const PortJob& job) {
     return sent;
 }
 
+// Whether the telegram went out: a dead line stops the job before it.
+bool telegramWent(const PortJob& job) {
+    return std::any_of(job.figures().begin(), job.figures().end(),
+                       [](const TransferFigure& f) { return f.transfer == Transfer::test; });
+}
+
 }  // namespace
 
 double wireSeconds(const TransferFigure& figure) {
@@ -94,9 +100,16 @@ QJsonObject jobJson(Command command, const JobReport& report) {
     object[QStringLiteral("command")] = QString::fromLatin1(commandName(command));
     object[QStringLiteral("port")] = text(job.port().name);
     object[QStringLiteral("device")] = text(job.port().device);
-    object[QStringLiteral("status")] = job.verdict().status;
-    object[QStringLiteral("result")] = text(job.verdict().result);
-    object[QStringLiteral("message")] = text(job.verdict().message);
+    object[QStringLiteral("status")] = report.verdict.status;
+    object[QStringLiteral("result")] = text(report.verdict.result);
+    object[QStringLiteral("message")] = text(report.verdict.message);
+    if (!report.parts.empty()) {
+        QJsonArray parts;
+        for (const std::string& part : report.parts) {
+            parts.append(text(part));
+        }
+        object[QStringLiteral("parts")] = parts;
+    }
     object[QStringLiteral("seconds")] = job.seconds();
     QJsonArray transfers;
     for (const TransferFigure& figure : job.figures()) {
@@ -132,7 +145,7 @@ QJsonObject jobJson(Command command, const JobReport& report) {
         }
         object[QStringLiteral("system")] = system;
     }
-    if (command == Command::test) {
+    if (command == Command::test && telegramWent(job)) {
         QJsonArray sent;
         for (const int byte : testSent(job)) {
             sent.append(byte);
@@ -143,6 +156,17 @@ QJsonObject jobJson(Command command, const JobReport& report) {
         }
         object[QStringLiteral("sent")] = sent;
         object[QStringLiteral("answer")] = answer;
+    }
+    return object;
+}
+
+QJsonObject failureJson(const std::string& command, int status, const std::string& result,
+                        const std::string& message) {
+    QJsonObject object{{QStringLiteral("status"), status},
+                       {QStringLiteral("result"), text(result)},
+                       {QStringLiteral("message"), text(message)}};
+    if (!command.empty()) {
+        object[QStringLiteral("command")] = text(command);
     }
     return object;
 }
@@ -161,6 +185,9 @@ std::vector<std::string> jobLines(Command command, const JobReport& report) {
             }
             break;
         case Command::test: {
+            if (!telegramWent(job)) {
+                break;
+            }
             const std::vector<int> answer = testAnswer(job.testLog());
             lines.push_back(port + "sent " + joined(testSent(job)));
             lines.push_back(answer.empty() ? port + "no answer"
@@ -172,8 +199,8 @@ std::vector<std::string> jobLines(Command command, const JobReport& report) {
         default:
             break;
     }
-    if (job.verdict().status == kSuccess) {
-        lines.push_back(port + "ok: " + job.verdict().message);
+    if (report.verdict.status == kSuccess) {
+        lines.push_back(port + "ok: " + report.verdict.message);
     }
     if (!report.savedFile.empty()) {
         lines.push_back(port + "saved " + report.savedFile);
@@ -186,9 +213,9 @@ std::string summaryTable(const std::vector<JobReport>& reports) {
         {"PORT", "DEVICE", "RESULT", "STATUS", "SECONDS", "DETAILS"}};
     for (const JobReport& report : reports) {
         const PortJob& job = *report.job;
-        rows.push_back({job.port().name, job.port().device, job.verdict().result,
-                        std::to_string(job.verdict().status), seconds(job.seconds()),
-                        job.verdict().message});
+        rows.push_back({job.port().name, job.port().device, report.verdict.result,
+                        std::to_string(report.verdict.status), seconds(job.seconds()),
+                        report.verdict.message});
     }
     std::string table;
     for (const std::string& line : formatColumns(rows)) {

@@ -15,7 +15,9 @@ namespace tovrix::cli {
 // What a job's run produced besides its verdict, for the outputs.
 struct JobReport {
     const PortJob* job = nullptr;
-    std::string savedFile;  // read: the file written
+    Verdict verdict;                 // the job's, or worse when its file could not be saved
+    std::string savedFile;           // read: the file written
+    std::vector<std::string> parts;  // read, write, verify: "configuration", "table"
 };
 
 // One JSON object for a port: command, port, device, status, result,
@@ -23,6 +25,12 @@ struct JobReport {
 // firmware when the system data were read, the first differences, and the
 // command's own data (the saved file, the system bytes, the test answer).
 QJsonObject jobJson(Command command, const JobReport& report);
+
+// The one JSON object of a run that ended before any port was used (bad
+// usage, a file that cannot be read or written): command (when known),
+// status, result and message.
+QJsonObject failureJson(const std::string& command, int status, const std::string& result,
+                        const std::string& message);
 
 // The lines a person reads on standard output for a port that did well
 // (the data of info and test, the file read saves).

@@ -281,6 +281,12 @@ void PortJob::endStep() {
             end.shown.end()) {
         tableRead_ = true;
     }
+    const bool answered = verdict.status == kSuccess || verdict.status == kDiffers;
+    if (step.check == Step::Check::receiverAnswers && answered) {
+        ++stepIndex_;
+        settleThen([this] { startStep(); });
+        return;
+    }
     if (verdict.status == kSuccess && step.check != Step::Check::none) {
         checkAgainstExpected(step, verdict);
     }

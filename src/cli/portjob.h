@@ -24,7 +24,10 @@ namespace tovrix::cli {
 // One transfer of a job and what its result is compared with.
 struct Step {
     Transfer transfer = Transfer::readConfig;
-    enum class Check { none, configuration, table } check = Check::none;
+    // configuration, table: compare with the expected data;
+    // receiverAnswers: the transfer only shows that a receiver answers, so
+    // its success (or a wrong checksum) adds nothing to the verdict.
+    enum class Check { none, configuration, table, receiverAnswers } check = Check::none;
 };
 
 // Time and bytes of one transfer, for the figures.

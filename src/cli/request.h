@@ -22,6 +22,7 @@ struct Request {
     bool json = false;
     bool config = true;       // read, write, verify: the configuration block
     bool table = true;        // read, write, verify: the table image
+    bool partsGiven = false;  // --config or --table was given
     bool verifyTable = true;  // write: read the table back and compare
     std::string file;         // read, write, verify; diff: the first file
     std::string secondFile;   // diff: the second file

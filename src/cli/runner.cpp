@@ -7,6 +7,7 @@
 #include "cli/progressdisplay.h"
 #include "cli/simulatecommand.h"
 #include "config/configfileio.h"
+#include "config/textlines.h"
 #include "link/linktexts.h"
 #include "ports/catalogue.h"
 #include "ports/cataloguetext.h"
@@ -21,6 +22,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -34,8 +36,34 @@ void printError(const std::string& message) {
     std::cerr << "tovrix-cli: " << message << '\n';
 }
 
-void printJson(const QJsonObject& object) {
-    std::cout << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() << '\n';
+void printJson(const QJsonObject& object, std::ostream& out = std::cout) {
+    out << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() << '\n';
+}
+
+// A run refused before anything is sent: the reason on standard error and,
+// for scripts, as the one JSON object.
+int refuse(const Request& request, const std::string& message) {
+    printError(message);
+    if (request.json) {
+        printJson(failureJson(commandName(request.command), kUsage, "usage-error", message));
+    }
+    return kUsage;
+}
+
+// "-" as the file of read: the file goes to standard output.
+bool toStandardOutput(const Request& request) {
+    return request.command == Command::read && request.file == "-";
+}
+
+std::vector<std::string> partNames(const Request& request) {
+    std::vector<std::string> parts;
+    if (request.config) {
+        parts.emplace_back("configuration");
+    }
+    if (request.table) {
+        parts.emplace_back("table");
+    }
+    return parts;
 }
 
 std::vector<Step> stepsFor(const Request& request) {
@@ -73,10 +101,11 @@ std::vector<Step> stepsFor(const Request& request) {
             }
             break;
         case Command::test:
-            steps.push_back({Transfer::test});
-            break;
         case Command::reset:
-            steps.push_back({Transfer::reset});
+            // Neither transfer waits for an answer, so first a receiver
+            // must be seen to answer: a dead line is no success.
+            steps.push_back({Transfer::readConfig, Check::receiverAnswers});
+            steps.push_back({request.command == Command::test ? Transfer::test : Transfer::reset});
             break;
         case Command::ports:
         case Command::diff:
@@ -107,17 +136,23 @@ int comLineNumber(const PortSpec& port) {
 
 // Where each port's read is saved; checked before anything is sent.
 std::vector<std::string> outputFiles(const Request& request, std::string& error) {
+    if (toStandardOutput(request)) {
+        if (request.ports.size() > 1) {
+            error = "- (standard output) takes the file of one port only";
+            return {};
+        }
+        return {request.file};
+    }
     std::vector<std::string> files;
     for (const PortSpec& port : request.ports) {
         const std::string file =
             request.ports.size() == 1 ? request.file : perPortFileName(request.file, port);
-        const QFileInfo info(QString::fromLocal8Bit(file.c_str()));
-        if (!info.absoluteDir().exists()) {
-            error = file + ": the folder does not exist";
+        if (std::find(files.begin(), files.end(), file) != files.end()) {
+            error = file + ": two ports would save to this file; name the ports differently";
             return {};
         }
-        if (info.isDir()) {
-            error = file + ": is a folder";
+        if (const std::string problem = saveTargetProblem(file); !problem.empty()) {
+            error = file + ": " + problem;
             return {};
         }
         files.push_back(file);
@@ -125,21 +160,71 @@ std::vector<std::string> outputFiles(const Request& request, std::string& error)
     return files;
 }
 
+// Saves what a port read, as the window saves it: the image as its grid
+// builds it. A file that holds one part says so in its comment line.
+bool saveRead(const Request& request, const PortJob& job, const std::string& file,
+              std::string& error) {
+    const char* comment = !request.table    ? kOnlyConfigurationRead
+                          : !request.config ? kOnlyTableRead
+                                            : tvx::kNoComment;
+    const std::vector<std::string> lines =
+        buildConfigFile(job.confdata(), rebuildImage(job.tabdata()), comLineNumber(job.port()),
+                        firmwareText(job.sysdata()), comment);
+    if (!toStandardOutput(request)) {
+        return saveConfigurationLines(file, lines, &error);
+    }
+    std::cout << joinLines(lines) << std::flush;
+    if (!std::cout) {
+        error = "standard output cannot be written";
+        return false;
+    }
+    return true;
+}
+
+// The parts write and verify act on: those asked for, else those the file
+// holds. False (with the reason) when a part asked for is not in the file.
+bool chooseParts(Request& request, const LoadedFile& file, std::string& note, std::string& error) {
+    const bool onlyConfig = file.comment == kOnlyConfigurationRead;
+    const bool onlyTable = file.comment == kOnlyTableRead;
+    if (!onlyConfig && !onlyTable) {
+        return true;
+    }
+    const char* held = onlyConfig ? "the configuration" : "the table";
+    if (request.partsGiven && (onlyConfig ? request.table : request.config)) {
+        error = request.file + ": holds only " + held + " (read with " +
+                (onlyConfig ? "--config" : "--table") + "); the other part is not in the file";
+        return false;
+    }
+    if (!request.partsGiven) {
+        request.config = onlyConfig;
+        request.table = onlyTable;
+        request.verifyTable = request.verifyTable && request.table;
+        note = request.file + " holds only " + held + "; the other part is left as it is";
+    }
+    return true;
+}
+
 int runDiff(const Request& request) {
     std::string error;
     const std::optional<LoadedFile> first = loadInputFile(request.file, error);
     if (!first) {
-        printError(error);
-        return kUsage;
+        return refuse(request, error);
     }
     const std::optional<LoadedFile> second = loadInputFile(request.secondFile, error);
     if (!second) {
-        printError(error);
-        return kUsage;
+        return refuse(request, error);
     }
     // The files as they stand: what a person edited is what is compared.
     const std::vector<FileDifference> differences =
         diffContents(first->rawBlock, first->rawImage, second->rawBlock, second->rawImage);
+    // The comparison sees the bytes the window would load; a number that
+    // does not fit a byte is named as it stands in the file.
+    for (const auto& [name, file] :
+         {std::pair{&request.file, &*first}, {&request.secondFile, &*second}}) {
+        if (!file->outOfRange.empty()) {
+            printError(*name + ": " + file->outOfRange + " (compared as its low 8 bits)");
+        }
+    }
     if (request.json) {
         printJson(diffJson(request.file, request.secondFile, differences));
     } else {
@@ -182,18 +267,19 @@ int runPorts(const Request& request) {
     return kSuccess;
 }
 
-int runOnPorts(const Request& request) {
+int runOnPorts(Request request) {
     JobData data;
     data.confdata = newFileBlock();
     data.tabdata = newFileImage();
     data.testTexts = request.testTexts;
     std::vector<std::string> files;
     std::string error;
+    std::string note;
     if (request.command == Command::write || request.command == Command::verify) {
-        const std::optional<LoadedFile> file = loadInputFile(request.file, error);
-        if (!file) {
-            printError(error);
-            return kUsage;
+        const std::optional<LoadedFile> file =
+            loadInputFile(request.file, error, FileUse::receiver);
+        if (!file || !chooseParts(request, *file, note, error)) {
+            return refuse(request, error);
         }
         data.confdata = file->block;
         data.tabdata = file->image;
@@ -202,10 +288,14 @@ int runOnPorts(const Request& request) {
     } else if (request.command == Command::read) {
         files = outputFiles(request, error);
         if (files.empty()) {
-            printError(error);
-            return kUsage;
+            return refuse(request, error);
         }
     }
+    if (!note.empty() && !request.quiet) {
+        printError(note);
+    }
+    // With the file on standard output, the reports go to standard error.
+    std::ostream& reportOut = toStandardOutput(request) ? std::cerr : std::cout;
 
     const std::vector<Step> steps = stepsFor(request);
     // A programming run stops at its first failure; reads and comparisons
@@ -256,42 +346,46 @@ int runOnPorts(const Request& request) {
 
     int status = kSuccess;
     std::vector<JobReport> reports;
+    const bool takesParts = request.command == Command::read || request.command == Command::write ||
+                            request.command == Command::verify;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const PortJob& job = *jobs[i];
-        JobReport report{&job, {}};
-        int jobStatus = job.verdict().status;
+        JobReport report{
+            &job, job.verdict(), {}, takesParts ? partNames(request) : std::vector<std::string>{}};
         if (request.command == Command::read && (job.configRead() || !request.config) &&
             (job.tableRead() || !request.table)) {
-            // Saved as the window saves: the image as its grid builds it.
-            if (saveConfigurationFile(files[i], job.confdata(), rebuildImage(job.tabdata()),
-                                      comLineNumber(job.port()), firmwareText(job.sysdata()))) {
+            std::string why;
+            if (saveRead(request, job, files[i], why)) {
                 report.savedFile = files[i];
             } else {
-                printError(job.port().name + ": " + files[i] + ": cannot write the file");
-                jobStatus = std::max<int>(jobStatus, kUsage);
+                // Read, but not kept: no success, and not the status of
+                // a run that never started either.
+                report.verdict = {
+                    kNotSaved, "not-saved",
+                    report.verdict.message + "; but " + files[i] + " could not be saved: " + why};
             }
         }
-        if (job.verdict().status != kSuccess) {
-            printError(job.port().name + ": " + job.verdict().message);
+        if (report.verdict.status != kSuccess) {
+            printError(job.port().name + ": " + report.verdict.message);
         }
-        status = std::max(status, jobStatus);
+        status = std::max(status, report.verdict.status);
         reports.push_back(report);
     }
     for (const JobReport& report : reports) {
         if (request.json) {
-            printJson(jobJson(request.command, report));
+            printJson(jobJson(request.command, report), reportOut);
         } else {
             for (const std::string& line : jobLines(request.command, report)) {
                 // The data asked for is printed even when quiet; the rest is not.
                 if (!request.quiet || request.command == Command::info ||
                     request.command == Command::test) {
-                    std::cout << line << '\n';
+                    reportOut << line << '\n';
                 }
             }
         }
     }
     if (!request.json && !request.quiet && reports.size() > 1) {
-        std::cout << '\n' << summaryTable(reports);
+        reportOut << '\n' << summaryTable(reports);
     }
     return status;
 }

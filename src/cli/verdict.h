@@ -14,6 +14,7 @@ enum Status : int {
     kUsage = 2,          // bad usage, or a file that cannot be read or is invalid
     kPortError = 3,      // a port that cannot be opened
     kCommunication = 4,  // no answer, unplugged, interrupted
+    kNotSaved = 5,       // read: the receiver was read, but the file could not be written
 };
 
 // The window's transfers as the command line runs them.

@@ -48,6 +48,24 @@ std::string_view field(const std::string& line, std::size_t start, std::size_t l
     return std::string_view(line).substr(start, length);
 }
 
+ConfigFileLoad rejected(LoadError error, int line = -1) {
+    ConfigFileLoad result;
+    result.error = error;
+    result.line = line;
+    return result;
+}
+
+void noteRange(ConfigFileLoad& result, std::int64_t value, int line, int index) {
+    if (value >= 0 && value <= 255) {
+        return;
+    }
+    if (result.outOfRange++ == 0) {
+        result.firstOutOfRangeLine = line;
+        result.firstOutOfRangeIndex = index;
+        result.firstOutOfRangeValue = value;
+    }
+}
+
 std::optional<int> findLine(const std::vector<std::string>& lines, int from, auto matches) {
     const int last = std::min<int>(tvx::kLastSearchedLine, static_cast<int>(lines.size()) - 1);
     for (int i = from; i <= last; ++i) {
@@ -61,7 +79,8 @@ std::optional<int> findLine(const std::vector<std::string>& lines, int from, aut
 }  // namespace
 
 std::vector<std::string> buildConfigFile(const ConfData& conf, const ImageBytes& image,
-                                         int comNumber, std::string_view firmwareText) {
+                                         int comNumber, std::string_view firmwareText,
+                                         std::string_view comment) {
     std::vector<std::string> lines;
     lines.reserve(tvx::kLineCount);
     for (std::uint8_t byte : conf) {
@@ -79,7 +98,7 @@ std::vector<std::string> buildConfigFile(const ConfData& conf, const ImageBytes&
     lines.push_back(std::string(tvx::kChecksumTag) + " " +
                     threeDigits(image[tvx::kImageBytes - 1]));
     lines.push_back("--*--");
-    lines.push_back("comments: -reserved-");
+    lines.push_back(tvx::kCommentTag + std::string(comment));
     lines.push_back(std::string("Tovrix v") + maker::kToolVersion + " - " + maker::kCompany +
                     " - 11/2007 - " + maker::kHomePage);
     return lines;
@@ -89,29 +108,31 @@ ConfigFileLoad loadConfigFile(const std::vector<std::string>& lines, ConfData& c
                               ImageBytes& image) {
     // Everything is read into copies first, so that a rejected file leaves
     // the block and the image exactly as they were.
+    ConfigFileLoad ranges;
     std::array<std::uint8_t, conf::kBlockSize> block{};
     for (int i = 0; i < conf::kBlockSize; ++i) {
         const std::optional<std::int32_t> value = parseNumber32(lineAt(lines, i));
         if (!value) {
-            return {LoadError::BadConfigLine, i};
+            return rejected(LoadError::BadConfigLine, i);
         }
         block[i] = static_cast<std::uint8_t>(*value);
+        noteRange(ranges, *value, i, -1);
     }
 
     const std::optional<int> marker = findLine(
         lines, conf::kBlockSize, [](const std::string& line) { return line == tvx::kTableMarker; });
     if (!marker) {
-        return {LoadError::NoTableMarker};
+        return rejected(LoadError::NoTableMarker);
     }
     const int tableStart = *marker + 1;
     const std::optional<int> checksumLine = findLine(
         lines, tableStart,
         [](const std::string& line) { return line.compare(0, 5, tvx::kChecksumTag) == 0; });
     if (!checksumLine) {
-        return {LoadError::NoChecksumLine};
+        return rejected(LoadError::NoChecksumLine);
     }
 
-    ConfigFileLoad result;
+    ConfigFileLoad result = std::move(ranges);
     ImageBytes loaded;
     loaded.fill(255);
     for (int k = 0; k < tvx::kTableLines; ++k) {
@@ -126,14 +147,24 @@ ConfigFileLoad loadConfigFile(const std::vector<std::string>& lines, ConfData& c
                     result.firstBadValueLine = tableStart + k;
                     result.firstBadValueIndex = j;
                 }
-            } else if (position < tvx::kImageBytes) {
-                loaded[position] = static_cast<std::uint8_t>(*value);
+            } else {
+                noteRange(result, *value, tableStart + k, j);
+                if (position < tvx::kImageBytes) {
+                    loaded[position] = static_cast<std::uint8_t>(*value);
+                }
             }
         }
     }
     const std::optional<std::int32_t> checksum =
         parseNumber32(field(lines[*checksumLine], kChecksumColumn, 3));
     loaded[tvx::kImageBytes - 1] = static_cast<std::uint8_t>(checksum.value_or(0));
+    if (checksum) {
+        noteRange(result, *checksum, *checksumLine, -1);
+    }
+    if (const std::string& line = lineAt(lines, *checksumLine + 2);
+        line.starts_with(tvx::kCommentTag)) {
+        result.comment = line.substr(std::string_view(tvx::kCommentTag).size());
+    }
 
     std::copy(block.begin(), block.end(), conf.begin());
     image = loaded;
@@ -156,6 +187,17 @@ std::string loadErrorText(const ConfigFileLoad& result) {
                std::to_string(result.firstBadValueIndex + 1) + " is not a number";
     }
     return {};
+}
+
+std::string outOfRangeText(const ConfigFileLoad& result) {
+    if (result.outOfRange == 0) {
+        return {};
+    }
+    std::string text = "line " + std::to_string(result.firstOutOfRangeLine + 1);
+    if (result.firstOutOfRangeIndex >= 0) {
+        text += ", value " + std::to_string(result.firstOutOfRangeIndex + 1) + ",";
+    }
+    return text + " holds " + std::to_string(result.firstOutOfRangeValue) + ", outside 0 to 255";
 }
 
 }  // namespace tovrix

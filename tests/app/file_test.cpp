@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <fstream>
@@ -178,7 +179,7 @@ void FileTest::failedSaveKeepsThePreviousFile() {
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, oldHandler);
 
-    QCOMPARE(w.info->text(), msg(StatusMessage::msgsaveerror));
+    QCOMPARE(w.info->text(), msg(StatusMessage::msgsaveerror) + QStringLiteral(" file too large"));
     QCOMPARE(infoColour(w), kRed);
     QCOMPARE(beeps.count(), 1);
     QCOMPARE(readBytes(path), before);
@@ -195,11 +196,24 @@ void FileTest::outcomes_data() {
     QTest::newRow("save cancelled")
         << "save-cancel" << msg(StatusMessage::msgsavecancel) << false << "newfile.tvx";
     QTest::newRow("save into a missing folder")
-        << "save-missing" << msg(StatusMessage::msgsaveerror) << true << "newfile.tvx";
+        << "save-missing"
+        << msg(StatusMessage::msgsaveerror) + QStringLiteral(" the folder does not exist") << true
+        << "newfile.tvx";
     QTest::newRow("load cancelled")
         << "load-cancel" << msg(StatusMessage::msgloadcancel) << false << "newfile.tvx";
     QTest::newRow("load with a wrong checksum")
         << "load-changed" << msg(StatusMessage::msgfilesum) << true << "changed.tvx";
+    // Refused at once: a pipe would hold the window in open(), a device
+    // or a huge file would fill its memory.
+    const QString notAFile =
+        msg(StatusMessage::msgloaderror) + QStringLiteral(" not a regular file");
+    QTest::newRow("load a pipe") << "load-pipe" << notAFile << true << "newfile.tvx";
+    QTest::newRow("load /dev/zero") << "load-device" << notAFile << true << "newfile.tvx";
+    QTest::newRow("load a file over 1 MB")
+        << "load-big"
+        << msg(StatusMessage::msgloaderror) +
+               QStringLiteral(" larger than 1 MB, which no configuration file is")
+        << true << "newfile.tvx";
 }
 
 void FileTest::outcomes() {
@@ -234,12 +248,30 @@ void FileTest::outcomes() {
         w.setFileDialogRunner(cancel());
         w.MLaden->trigger();
         QCOMPARE(w.SaveDialogFileName, QStringLiteral("newfile.tvx"));
-    } else {
+    } else if (action == QLatin1String("load-changed")) {
         w.setFileDialogRunner(choose(dir + QStringLiteral("/changed.tvx")));
         w.MLaden->trigger();
         QCOMPARE(w.gridText(1, 1), QStringLiteral("42"));  // shown all the same
+    } else {
+        // The device by a name in the folder, as the dialog lists it.
+        QString target = dir + QStringLiteral("/zero.tvx");
+        if (action == QLatin1String("load-device")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), target));
+        } else if (action == QLatin1String("load-pipe")) {
+            target = dir + QStringLiteral("/pipe.tvx");
+            QCOMPARE(::mkfifo(target.toLocal8Bit().constData(), 0600), 0);
+        } else if (action == QLatin1String("load-big")) {
+            target = dir + QStringLiteral("/big.tvx");
+            QFile big(target);
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(2 << 20));
+        }
+        w.setFileDialogRunner(choose(target));
+        w.MLaden->trigger();
     }
     QCOMPARE(w.info->text(), message);
+    // A reason after the message: the whole text is the info line's tooltip.
+    QCOMPARE(w.info->toolTip(),
+             message.endsWith(QLatin1Char('!')) || !failure ? QString() : message);
     QCOMPARE(infoColour(w), failure ? kRed : kBlack);
     QCOMPARE(beeps.count(), failure ? 1 : 0);
     QVERIFY(w.statusPanelText(1).endsWith(current));
@@ -265,7 +297,8 @@ void FileTest::refusedFileChangesNothing() {
 
     BeepCounter beeps;
     w.MLaden->trigger();
-    QCOMPARE(w.info->text(), msg(StatusMessage::msgloaderror));
+    QCOMPARE(w.info->text(),
+             msg(StatusMessage::msgloaderror) + QStringLiteral(" line 6 is not a number"));
     QCOMPARE(infoColour(w), kRed);
     QCOMPARE(beeps.count(), 1);
     QVERIFY(w.confdata == block);

@@ -1,4 +1,5 @@
 #include "cli/cliparser.h"
+#include "cli/argumentbytes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,21 @@ namespace {
 ParseResult parse(const std::vector<std::string>& args) {
     QStringList list{QStringLiteral("tovrix-cli")};
     for (const std::string& arg : args) {
-        list << QString::fromStdString(arg);
+        list << argumentText(arg);
     }
     return parseCommandLine(list);
+}
+
+// Names that are no valid UTF-8 (Latin-1, a cut sequence, an encoded
+// surrogate, an overlong slash) reach the file system byte for byte, valid
+// ones too.
+TEST(CommandLine, FileNamesKeepTheirBytes) {
+    for (const std::string name : {"out\xe9.tvx", "caf\xc3\xa9.tvx", "cut\xc3", "\xed\xa0\x80",
+                                   "\xc0\xaf", "\xf0\x9f\x93\x9f \xff\xfe.tvx"}) {
+        const ParseResult result = parse({"read", name});
+        ASSERT_EQ(result.kind, ParseResult::Kind::run) << result.error;
+        EXPECT_EQ(result.request.file, name);
+    }
 }
 
 struct UsageCase {

@@ -97,8 +97,14 @@ void WindowIdentityTest::readSavesWhatTheWindowSaves() {
     QVERIFY(cli.waitForFinished(60000));
     QCOMPARE(cli.exitCode(), 0);
     const QByteArray saved = contents(cliFile);
-    QCOMPARE(saved.size(), contents(windowFile).size());
-    QVERIFY(saved == contents(windowFile));
+    QByteArray expected = contents(windowFile);
+    if (!(config && table)) {
+        // A file of one part says which in its comment line; nothing else differs.
+        expected.replace("comments: -reserved-",
+                         config ? "comments: read: configuration" : "comments: read: table");
+    }
+    QCOMPARE(saved.size(), expected.size());
+    QVERIFY(saved == expected);
 
     // And the window loads it as its own.
     w.setFileDialogRunner(choose(cliFile));

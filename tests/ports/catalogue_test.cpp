@@ -242,6 +242,10 @@ TEST_F(CatalogueTest, LocksOfOtherProgramsAndLiveUucpLockFilesMarkADeviceAsHeld)
     // The program's own lock shows when nobody else holds the device.
     const int own = ::open("/dev/ttyUSB1", O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(own, 0);
+    // Held by this program as well as by another: the other one is named.
+    const int shared = ::open("/dev/ttyS0", O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(shared, 0);
+    ASSERT_EQ(::flock(shared, LOCK_EX | LOCK_NB), 0);
 
     std::vector<SerialPortInfo> ports = listSerialPorts(options);
     ASSERT_EQ(ports.size(), 4u);
@@ -263,6 +267,7 @@ TEST_F(CatalogueTest, LocksOfOtherProgramsAndLiveUucpLockFilesMarkADeviceAsHeld)
 
     // Released locks free the devices again.
     ::close(own);
+    ::close(shared);
     flockHolder.finish();
     ports = listSerialPorts(options);
     EXPECT_EQ(holderPid("/dev/ttyUSB0"), std::nullopt);

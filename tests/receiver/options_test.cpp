@@ -70,12 +70,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Options, HelpNamesEveryOption) {
     const std::string help = helpText();
-    for (const char* option :
-         {"--com", "--state", "--fast", "--log", "--help", "--silent", "--stop-after", "--bad-echo",
-          "--nak-chunk", "--verify-differ", "--extra", "--hangup-after", "--garbage"}) {
+    for (const char* option : {"--com", "--state", "--fast", "--log", "--help", "--version",
+                               "--silent", "--stop-after", "--bad-echo", "--nak-chunk",
+                               "--verify-differ", "--extra", "--hangup-after", "--garbage"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     EXPECT_TRUE(parse({"--help"}).options.help);
+    EXPECT_TRUE(parse({"--version"}).options.version);
 }
 
 TEST(EventLog, LinesCarryMillisecondsKindAndBytes) {

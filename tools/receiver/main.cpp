@@ -1,6 +1,7 @@
 // tovrix-receiver: stands in for the radio receiver module on a
 // pseudo-terminal, so the tool can be tried and tested without hardware.
 
+#include "config/maker.h"
 #include "receiver/comlink.h"
 #include "receiver/emulator.h"
 #include "receiver/options.h"
@@ -65,6 +66,10 @@ int main(int argc, char** argv) {
     const Options& options = parsed.options;
     if (options.help) {
         std::cout << helpText();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "tovrix-receiver " << tovrix::maker::kToolVersion << '\n';
         return 0;
     }
 

@@ -75,6 +75,10 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
             options.help = true;
             continue;
         }
+        if (arg == "--version") {
+            options.version = true;
+            continue;
+        }
         if (arg == "--fast" || arg == "--silent" || arg == "--garbage") {
             if (inlineValue) {
                 return fail(std::string(arg) + " takes no value");
@@ -141,6 +145,7 @@ Options:
                      are skipped too)
   --log FILE         record frames and answers (format below)
   --help             show this text
+  --version          show the version
 
 Faults to test the tool against (one option each):
   --silent           never answer

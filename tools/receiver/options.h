@@ -15,6 +15,7 @@ struct Options {
     std::string logPath;    // empty: no log
     FaultOptions faults;
     bool help = false;
+    bool version = false;
 };
 
 struct ParsedOptions {
