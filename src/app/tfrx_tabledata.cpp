@@ -122,6 +122,7 @@ void TFRX::TabwerteSetEditText(int column, int row, const QString& typed) {
         return;
     }
     applyEditText(tabcells, row - 1, column, typed.toStdString());
+    emit dataEdited();
     // The kind of the next cell may have changed with it: redraw the line.
     Tabwerte->viewport()->update();
 }
@@ -146,6 +147,7 @@ void TFRX::TabwerteEditAbandon(int column, int row) {
     if (cellEdit_) {
         cellEdit_->cancel(tabcells);
         cellEdit_.reset();
+        emit dataEdited();
     }
     Tabwerte->viewport()->update();
 }
@@ -232,6 +234,7 @@ void TFRX::Restore64K(bool& ok) {
         }
     }
     Tabwerte->viewport()->update();
+    emit dataEdited();
 }
 
 }  // namespace tovrix
