@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renews the pictures in this folder: both pages of the main window, the
-# basic-settings page under a dark desktop palette, and the port dialog with
+# basic-settings page under a dark desktop palette, the simulation window
+# (light and dark), and the port dialog with
 # fake devices (umockdev); the real window on a private X server, each time
 # in an empty start folder.
 set -euo pipefail
@@ -23,4 +24,5 @@ shoot "$bin/tovrix_screenshot" "$out" --dark
 # root, the program leaves root's privileges before it draws.
 shoot "$bin/tovrix_ports_screenshot" "$out"
 echo "written: $out/screenshot-basic.png $out/screenshot-table.png $out/screenshot-dark.png" \
+    "$out/screenshot-simulation.png $out/screenshot-simulation-dark.png" \
     "$out/screenshot-ports.png $out/screenshot-ports-menu.png"

@@ -212,6 +212,7 @@ QWidget* SimulationWindow::buildOutputPage() {
     byteList = makeList(page, "byteList",
                         {QStringLiteral("Nr"), QStringLiteral("ab ms"), QStringLiteral("Pause ms"),
                          QStringLiteral("Hex"), QStringLiteral("Dez"), QStringLiteral("Text")});
+    byteList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     page->addWidget(detailText);
     page->addWidget(byteList);
     page->setStretchFactor(0, 3);
