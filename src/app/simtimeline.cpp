@@ -79,6 +79,10 @@ void SimTimeline::showResult(const sim::ReceiverSetup& setup, const sim::Telegra
     }
     endMs_ = result.outputEndMs - origin;
     steps_ = analogueSteps(setup, result, startSteps);
+    volts_.clear();
+    for (const AnalogueStep& step : steps_) {
+        volts_.push_back(sim::analogueVolts(setup.conf, step.steps));
+    }
     caption_ = result.accepted ? QString() : QString::fromStdString(result.reason);
     update();
 }
@@ -150,14 +154,28 @@ void SimTimeline::paintEvent(QPaintEvent*) {
                int(std::lround(double(std::clamp(steps, 0, resolution_)) / resolution_ *
                                analogueHeight));
     };
-    painter.setPen(QPen(QColor(0, 150, 200), 2));
+    const QPen stairs(QColor(0, 150, 200), 2);
+    int labelEnd = 0;  // where the last volts label ends: labels never overlap
     for (std::size_t i = 0; i < steps_.size(); ++i) {
         const int x0 = xOf(steps_[i].atMs);
         const int x1 = i + 1 < steps_.size() ? xOf(steps_[i + 1].atMs) : kLeft + plotWidth;
         const int y = yOf(steps_[i].steps);
+        painter.setPen(stairs);
         painter.drawLine(x0, y, x1, y);
         if (i + 1 < steps_.size()) {
             painter.drawLine(x1, y, x1, yOf(steps_[i + 1].steps));
+        }
+        // The value each step ends at, where the next one leaves room.
+        const bool last = i + 1 == steps_.size() || x1 - x0 > 50;
+        const QString label = QStringLiteral("%1 V").arg(volts_[i], 0, 'f', 2);
+        const int w = metrics.horizontalAdvance(label);
+        const int left = std::clamp(x1 - w - 2, kLeft, width() - w);
+        if (last && left > labelEnd) {
+            painter.setPen(colours.color(QPalette::Text));
+            const int top =
+                y - metrics.height() - 1 < analogueTop - 8 ? y + 2 : y - metrics.height() - 1;
+            painter.drawText(QRect(left, top, w, metrics.height()), Qt::AlignRight, label);
+            labelEnd = left + w + 4;
         }
     }
 

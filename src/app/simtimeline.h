@@ -49,6 +49,7 @@ class SimTimeline : public QWidget {
     };
     std::vector<Box> boxes_;
     std::vector<AnalogueStep> steps_;
+    std::vector<double> volts_;  // of each step
     double byteMs_ = 1;
     double endMs_ = 0;
     double trailingMs_ = 0;

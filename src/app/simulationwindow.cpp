@@ -287,7 +287,10 @@ QWidget* SimulationWindow::buildSendPage() {
 // ---- data -------------------------------------------------------------------
 
 void SimulationWindow::dataChanged() {
-    updateTimer_->start();
+    // A closed window simulates again when it is shown.
+    if (isVisible()) {
+        updateTimer_->start();
+    }
 }
 
 void SimulationWindow::readSetup() {
