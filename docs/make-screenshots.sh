@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Renews the pictures in this folder: both pages of the main window, a
 # selected block with the find list, the basic-settings page under a dark
-# desktop palette, and the port dialog with fake devices (umockdev); the
-# real window on a private X server, each time in an empty start folder.
+# desktop palette, the simulation window (light and dark), and the port
+# dialog with fake devices (umockdev); the real window on a private X
+# server, each time in an empty start folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -24,4 +25,5 @@ shoot "$bin/tovrix_screenshot" "$out" --dark
 shoot "$bin/tovrix_ports_screenshot" "$out"
 echo "written: $out/screenshot-basic.png $out/screenshot-table.png $out/screenshot-dark.png" \
     "$out/screenshot-find.png" \
+    "$out/screenshot-simulation.png $out/screenshot-simulation-dark.png" \
     "$out/screenshot-ports.png $out/screenshot-ports-menu.png"

@@ -30,6 +30,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -46,6 +47,7 @@ class ComLinkPort;
 class GridDelegate;
 class NumericEdit;
 class PortMonitor;
+class SimulationWindow;
 class QtLinkTimer;
 class TableEditor;
 class TransferSequence;
@@ -205,6 +207,19 @@ class TFRX : public QMainWindow {
     void THExit(int n, bool high);  // THnH / THnL
     void TDChange();                // any change of TD1 .. TD3
 
+    // ---- simulation window ----------------------------------------------------
+    // Opens the window "Simulation", made at its first showing.
+    void MSimulationClick();
+    SimulationWindow* simulationWindow = nullptr;
+    QMenu* MSimulation = nullptr;
+    QAction* MSimulationFenster = nullptr;
+
+  signals:
+    // The configuration block or the table changed (an edit, a file, a read):
+    // what the simulation shows must follow.
+    void dataEdited();
+
+  public:
     // ---- controls -----------------------------------------------------------
     QWidget* client = nullptr;          // the fixed 810 x 734 client area
     QScrollArea* clientView = nullptr;  // shows it whole, or scrolls it on a small screen
@@ -308,6 +323,7 @@ class TFRX : public QMainWindow {
     void buildFrame();
     void fitClientToScreen();
     void buildMenus();
+    void buildSimulationMenu(QMenuBar* bar);
     void buildBasicPage();
     void buildConditionBox(QWidget* page);
     void buildAnalogueBox(QWidget* page);

@@ -153,6 +153,7 @@ void TFRX::CBTXselectChange() {
 
 void TFRX::BaudClick(std::uint8_t code) {
     confdata[conf::kBaudCode] = code;
+    emit dataEdited();
 }
 
 void TFRX::CBinitstringClick() {
@@ -236,6 +237,7 @@ void TFRX::showdata() {
             Baud19200->setChecked(true);
             break;
     }
+    emit dataEdited();
 }
 
 }  // namespace tovrix

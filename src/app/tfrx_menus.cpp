@@ -107,6 +107,8 @@ void TFRX::buildMenus() {
         named(MKommunikation->addAction(QStringLiteral("Sc&hnittstellen…")), "MSchnittstellen");
     connect(MSchnittstellen, &QAction::triggered, this, &TFRX::MSchnittstellenClick);
 
+    buildSimulationMenu(bar);
+
     N2 = named(bar->addAction(QStringLiteral(" ")), "N2");
     Mhilfe = named(bar->addAction(QStringLiteral("&Hilfe")), "Mhilfe");
     connect(Mhilfe, &QAction::triggered, this, &TFRX::MhilfeClick);

@@ -125,6 +125,7 @@ void TFRX::TabwerteSetEditText(int column, int row, const QString& typed) {
         return;
     }
     applyEditText(tabcells, row - 1, column, typed.toStdString());
+    emit dataEdited();
     // The kind of the next cell may have changed with it: redraw the line.
     Tabwerte->viewport()->update();
 }
@@ -150,6 +151,7 @@ void TFRX::TabwerteEditAbandon(int column, int row) {
     if (cellEdit_) {
         cellEdit_->cancel(tabcells);
         cellEdit_.reset();
+        emit dataEdited();
     }
     Tabwerte->viewport()->update();
 }
@@ -240,6 +242,7 @@ void TFRX::Restore64K(bool& ok) {
     }
     Tabwerte->viewport()->update();
     tableEditor->tableReplaced();
+    emit dataEdited();
 }
 
 }  // namespace tovrix

@@ -3,6 +3,7 @@
 // palette: run it under Xvfb (docs/make-screenshots.sh does). Not a test; it
 // makes the pictures in the documentation.
 #include "app/finddialog.h"
+#include "app/simulationwindow.h"
 #include "app/tableeditor.h"
 #include "app/tfrx.h"
 #include "common/dark_palette.h"
@@ -14,6 +15,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -41,6 +43,23 @@ tovrix::TabData exampleTable() {
     return encodeImage(cells, TableSettings{100, 3, 10});
 }
 
+// The simulation window over the example table: three telegrams, the one
+// that plays line 1 (analogue steps, pauses, a jump) chosen.
+void showSimulation(tovrix::TFRX& FRX) {
+    using namespace tovrix;
+    for (const int op : conf::kConditionOperator) {
+        FRX.confdata[static_cast<std::size_t>(op)] = conf::kOpAny;
+    }
+    FRX.showdata();
+    FRX.MSimulationClick();
+    SimulationWindow& window = *FRX.simulationWindow;
+    window.move(0, 0);
+    window.telegramEdit->setPlainText(QStringLiteral("65 66 0\n$41 $0D 1 @250\n7 7 2"));
+    window.refresh();
+    window.selectTelegram(1);
+    window.runCheck();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -64,20 +83,32 @@ int main(int argc, char* argv[]) {
     FRX.show();
 
     int failures = 0;
-    const auto grab = [&](const char* name) {
+    const auto grabWidget = [&](const QWidget& widget, const char* name) {
         // What the screen shows in the window's frame, menu bar included.
-        const QRect frame = FRX.frameGeometry();
+        const QRect frame = widget.frameGeometry();
         const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(
             0, frame.x(), frame.y(), frame.width(), frame.height());
         if (!picture.save(output.filePath(QString::fromLatin1(name)))) {
             ++failures;
         }
     };
+    const auto grab = [&](const char* name) { grabWidget(FRX, name); };
+    // The example table, the simulation window over it, then its picture.
+    const auto grabSimulation = [&](const char* name, auto next) {
+        FRX.tabdata = exampleTable();
+        bool ok = false;
+        FRX.Restore64K(ok);
+        showSimulation(FRX);
+        QTimer::singleShot(300, &FRX, [&, name, next] {
+            grabWidget(*FRX.simulationWindow, name);
+            next();
+        });
+    };
     // Well after the start-up step, so the page shows the block.
     QTimer::singleShot(600, &FRX, [&] {
         if (dark) {
             grab("screenshot-dark.png");
-            application.quit();
+            grabSimulation("screenshot-simulation-dark.png", [&] { application.quit(); });
             return;
         }
         grab("screenshot-basic.png");
@@ -96,7 +127,8 @@ int main(int argc, char* argv[]) {
             find->move(FRX.x() + 420, FRX.y() + 300);
             QTimer::singleShot(300, &FRX, [&] {
                 grab("screenshot-find.png");
-                application.quit();
+                find->close();
+                grabSimulation("screenshot-simulation.png", [&] { application.quit(); });
             });
         });
     });
