@@ -10,7 +10,6 @@
 #include "ports/portmonitor.h"
 #include "serial/exceptiondisplay.h"
 
-#include <QCloseEvent>
 #include <QColor>
 #include <QComboBox>
 #include <QLabel>
@@ -98,6 +97,7 @@ void TFRX::FormCreate() {
     transfers_->clearTransferFlags();
     setInfo(QString());
     OpenDialogFileName = QStringLiteral("newfile.tvx");
+    clearModified(true, true);
     showStatus(StatusMessage::msgstart);
     inittimer->start();
     applyPortNumber(1);
@@ -133,6 +133,9 @@ void TFRX::applySettingsFile() {
     if (read.port) {
         Lsavecom->setText(QString::number(*read.port));
         applyPortNumber(selectedPort());
+        // The first probe took COM1 for the selected port, which is never
+        // greyed out; with the choice known, every item shows what it is.
+        MainMenu1Change();
     }
     if (read.baudCode) {
         confdata[conf::kBaudCode] = *read.baudCode;
@@ -172,11 +175,6 @@ void TFRX::FormClose() {
     }
     // A settings file that cannot be written is not worth a message at exit.
     (void)writeTextLines(inipath, buildSettingsFile(state));
-}
-
-void TFRX::closeEvent(QCloseEvent* event) {
-    FormClose();
-    event->accept();
 }
 
 void TFRX::MExitClick() {

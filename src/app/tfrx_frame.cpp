@@ -108,8 +108,14 @@ void TFRX::buildFrame() {
     for (QLabel* panel : {SB1Panel0, SB1Panel1}) {
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     }
+    SB1Modified = new QLabel(SB1);
+    SB1Modified->setObjectName(QStringLiteral("SB1Modified"));
+    SB1Modified->setAlignment(Qt::AlignCenter);
+    SB1Modified->setMinimumWidth(80);
+    SB1Modified->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     SB1->addWidget(SB1Panel0);
     SB1->addWidget(SB1Panel1, 1);
+    SB1->addWidget(SB1Modified);
 
     // Hidden helpers: the selected port as text, the line buffer of the file
     // commands and the test value that travels in the table image.
