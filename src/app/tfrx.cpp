@@ -57,6 +57,7 @@ TFRX::TFRX(QWidget* parent) : QMainWindow(parent) {
     buildBasicPage();
     buildTablePage();
     buildTestPanel();
+    keepControlsInReach();
     connectBasicPage();
     connectTablePage();
     connectTestPanel();

@@ -333,6 +333,7 @@ class TFRX : public QMainWindow {
     void buildLegend(QWidget* page);
     void buildGrid(QWidget* page);
     void buildTestPanel();
+    void keepControlsInReach();
     void connectBasicPage();
     void connectTablePage();
     void connectTestPanel();

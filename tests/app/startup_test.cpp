@@ -438,7 +438,9 @@ void StartupTest::windowIsFixedWithNamedControls() {
     QCOMPARE(frx.objectName(), QStringLiteral("FRX"));
     QCOMPARE(frx.windowTitle(),
              QStringLiteral(" Funkempfänger für serielle Daten- und Spannungsausgabe "));
-    QCOMPARE(frx.client->size(), QSize(810, 734));
+    // Below the menu bar: the client area, then the status bar.
+    QCOMPARE(frx.client->size(), QSize(810, 714));
+    QCOMPARE(frx.SB1->height(), 20);
     QCOMPARE(frx.minimumSize(), frx.maximumSize());
     QCOMPARE(frx.height(), 734 + frx.menuBar()->height());
     QVERIFY(!(frx.windowFlags() & Qt::WindowMaximizeButtonHint));
