@@ -126,7 +126,11 @@ void TestPanelWidgetTest::focusOrderRunsThroughHalvesThenBytes() {
     // The panel lies outside the window's view: its fields keep their
     // order among themselves but are no tab stops.
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QCOMPARE(order[i]->nextInFocusChain(), order[i + 1]);
+        const QWidget* next = order[i]->nextInFocusChain();
+        while (qobject_cast<const NumericEdit*>(next) == nullptr) {
+            next = next->nextInFocusChain();
+        }
+        QCOMPARE(next, order[i + 1]);
         QVERIFY(!(order[i]->focusPolicy() & Qt::TabFocus));
     }
     QVERIFY(frx.TD[0]->x() + frx.TD[0]->parentWidget()->x() >= 829);
