@@ -112,10 +112,13 @@ bool runUntilWriting(TFRX& w, Run run) {
     return writing(w, run);
 }
 
-// What changes the window's data or starts a transfer; a programming run
-// greys all of it out.
+// What changes the window's data, starts a transfer or switches the port;
+// a programming run greys all of it out, and gives each its state back
+// afterwards (the hidden "neu" stays disabled, COM2's missing device stays
+// greyed out).
 QList<QObject*> refusedDuringProgramming(const TFRX& w) {
     QList<QObject*> controls;
+    controls << w.Mneu << w.COM11 << w.COM21 << w.COM31 << w.COM41;
     controls << w.Pbasic << w.Pstring << w.BTeststring << w.MLaden << w.MDatensenden
              << w.MDatenempfangen << w.Mwrite64 << w.Mread64 << w.LeseButton << w.ProgButton
              << w.Butread64 << w.Butwrite64 << w.Tabwerte << w.WDH;
