@@ -64,7 +64,7 @@ void ComLinkPort::close() {
 WindowLinkView::WindowLinkView(TFRX& window) : window_(window) {}
 
 std::string WindowLinkView::infoText() const {
-    return window_.info->text().toStdString();
+    return window_.infoText().toStdString();
 }
 
 void WindowLinkView::setInfoText(const std::string& text) {

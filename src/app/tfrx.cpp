@@ -1,5 +1,6 @@
 #include "app/tfrx.h"
 
+#include "app/infotext.h"
 #include "app/linkadapters.h"
 #include "app/settingsfile.h"
 #include "app/startupreport.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <unistd.h>
@@ -201,7 +203,14 @@ void TFRX::setlanguage() {
 }
 
 void TFRX::setInfo(const QString& text) {
-    info->setText(text);
+    // A long message is shortened to what fits; the whole of it is on the
+    // info line's and the status bar's tooltip.
+    infoMessage_ = text;
+    const QString shown = fittedInfoText(text, info->fontMetrics(), info->width());
+    info->setText(shown);
+    const QString whole = shown == text ? QString() : text;
+    info->setToolTip(whole);
+    SB1->setToolTip(whole);
 }
 
 void TFRX::setInfoColour(const QColor& colour) {

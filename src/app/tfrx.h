@@ -133,6 +133,8 @@ class TFRX : public QMainWindow {
     // Info line: text and verdict colour (black for progress and success,
     // red for failure).
     void setInfo(const QString& text);
+    // The info line's message as a whole, also where the line shows it shortened.
+    QString infoText() const { return infoMessage_; }
     void setInfoColour(const QColor& colour);
     void showStatus(StatusMessage message);
     QString statusMessage(StatusMessage message) const;
@@ -373,6 +375,7 @@ class TFRX : public QMainWindow {
     void showModified();
     void noteBlockEdit(const ConfData& before);
 
+    QString infoMessage_;
     bool blockModified_ = false;
     bool tableModified_ = false;
     bool leaving_ = false;             // decided: the next close goes through

@@ -81,6 +81,8 @@ class ReachTest : public QObject {
     void focusOrderLeadsThroughVisibleControls();
     void wheelChangesOnlyTheFocusedSelector();
     void statusBarAndPortDialogFitTheScreen();
+    void messagesCanBeReadWhole_data();
+    void messagesCanBeReadWhole();
 };
 
 void ReachTest::focusOrderLeadsThroughVisibleControls_data() {
@@ -184,6 +186,46 @@ void ReachTest::statusBarAndPortDialogFitTheScreen() {
     QVERIFY(close);
     QVERIFY(dialog->rect().contains(QRect(close->mapTo(dialog, QPoint(0, 0)), close->size())));
     dialog->close();
+}
+
+void ReachTest::messagesCanBeReadWhole_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");  // on the info line
+    QTest::newRow("short") << QStringLiteral("Datei gespeichert")
+                           << QStringLiteral("Datei gespeichert");
+    QTest::newRow("port without permission")
+        << QStringLiteral(
+               "COM1 (/dev/ttyS0) lässt sich nicht öffnen: keine Berechtigung – das "
+               "Gerät /dev/ttyS0 gehört „root“ (Gruppe „root“, crw-------); nur der "
+               "Administrator kann den Zugriff einrichten (z. B. mit einer udev-Regel)")
+        << QStringLiteral("COM1 lässt sich nicht öffnen: keine Berechtigung …");
+    QTest::newRow("connection lost during programming")
+        << QStringLiteral(
+               "Verbindung verloren: COM1 (/dev/pts/1) - der Empfänger kann jetzt "
+               "teilweise geschriebene Daten enthalten!")
+        << QString();  // shortened as far as the font needs
+}
+
+// The 810 pixels of the window hold every message: the info line shows it
+// whole where it fits, or a shorter form that fits, and then the whole
+// message is on the tooltip of the info line and of the status bar.
+void ReachTest::messagesCanBeReadWhole() {
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    WindowFixture fixture;
+    TFRX& frx = shownWindow(fixture);
+    QCOMPARE(frx.width(), 810);
+    frx.setInfo(message);
+    const QString onLine = frx.info->text();
+    QVERIFY2(frx.info->fontMetrics().horizontalAdvance(onLine) <= frx.info->width(),
+             qPrintable(onLine));
+    if (!shown.isEmpty()) {
+        QCOMPARE(onLine, shown);
+    }
+    const QString tip = onLine == message ? QString() : message;
+    QCOMPARE(frx.info->toolTip(), tip);
+    QCOMPARE(frx.SB1->toolTip(), tip);
+    QCOMPARE(frx.infoText(), message);
 }
 
 }  // namespace tovrix

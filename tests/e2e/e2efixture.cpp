@@ -130,7 +130,7 @@ void Bench::chooseFile(const QString& path) {
 }
 
 QString Bench::infoText() const {
-    return window_->info->text();
+    return window_->infoText();
 }
 
 QColor Bench::infoColour() const {
