@@ -28,8 +28,17 @@ struct ComPortState {
     std::string devicePath;              // the path COM n opens
     bool present = false;                // something exists at that path
     std::optional<SerialPortInfo> port;  // the listed device it is, if any
+    bool mayOpen = true;                 // this user may read and write what is there
 };
 
 ComPortState comPortState(int n, const std::vector<SerialPortInfo>& ports);
+
+// Who owns a device node and what its permission bits allow.
+struct NodeOwner {
+    std::string owner;  // user name, or the number when it has none
+    std::string group;  // group name; empty when it has none
+    unsigned mode = 0;  // permission bits, e.g. 0660
+};
+std::optional<NodeOwner> nodeOwner(const std::string& path);
 
 }  // namespace tovrix

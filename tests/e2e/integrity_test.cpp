@@ -359,9 +359,8 @@ void IntegrityTest::portThatCannotBeOpened_data() {
     QTest::newRow("no permission")
         << PortTrouble::noPermission << QStringLiteral("Butwrite64")
         << QStringLiteral(
-               "keine Berechtigung – das Gerät gehört der Gruppe „tty“, Ihr "
-               "Benutzerkonto muss Mitglied dieser Gruppe sein (gilt nach einer "
-               "neuen Anmeldung)");
+               "keine Berechtigung – nur der Administrator kann den Zugriff einrichten (z. B. "
+               "mit einer udev-Regel); das Gerät gehört „root“ (Gruppe „tty“, crw--w----)");
     QTest::newRow("not a serial device") << PortTrouble::notSerial << QStringLiteral("BTeststring")
                                          << QStringLiteral("keine serielle Schnittstelle");
 }
@@ -397,7 +396,8 @@ void IntegrityTest::portThatCannotBeOpened() {
             break;
         case PortTrouble::noPermission: {
             // A terminal as the system hands it out: the user's, group tty,
-            // 0620. The tool runs as someone else.
+            // 0620. The tool runs as someone else; joining tty would not
+            // let it read.
             if (geteuid() != 0) {
                 QSKIP("only root can hand the device to another user and act as someone else");
             }
