@@ -47,21 +47,19 @@ namespace tovrix::e2e {
 namespace {
 
 // Runs answer on the next modal dialog as soon as it shows (it opens inside
-// the call that follows this one). Gives up after 5 s.
-void answerNextDialog(std::function<void(QWidget*)> answer) {
-    auto* look = new QTimer;
-    auto looks = std::make_shared<int>(1000);
-    QObject::connect(look, &QTimer::timeout, [look, looks, answer = std::move(answer)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr || --*looks == 0) {
-            look->stop();
-            look->deleteLater();
-            if (modal != nullptr) {
-                answer(modal);
-            }
+// the call that follows this one). The look ends with the returned timer,
+// at the latest with the test that made it.
+std::unique_ptr<QTimer> answerNextDialog(std::function<void(QWidget*)> answer) {
+    auto look = std::make_unique<QTimer>();
+    QTimer* timer = look.get();
+    QObject::connect(timer, &QTimer::timeout, [timer, answer = std::move(answer)] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            answer(modal);
         }
     });
-    look->start(5);
+    timer->start(5);
+    return look;
 }
 
 bool logged(const Bench& bench, const std::string& kind) {
@@ -152,7 +150,7 @@ void LeavingTest::leavingWhileProgramming() {
     HeldReceiver held(bench.receiver().pid());
 
     QStringList asked;
-    answerNextDialog([&](QWidget* dialog) {
+    const auto answerer = answerNextDialog([&](QWidget* dialog) {
         asked << dialog->findChild<QTextEdit*>(QStringLiteral("M"))->toPlainText();
         auto* fask = qobject_cast<TFask*>(dialog);
         switch (leave) {
@@ -283,7 +281,7 @@ void LeavingTest::unsavedEdits() {
     const ConfData edited = w.confdata;
 
     QString question;
-    answerNextDialog([&](QWidget* dialog) {
+    const auto answerer = answerNextDialog([&](QWidget* dialog) {
         auto* box = qobject_cast<QMessageBox*>(dialog);
         question = box->informativeText();
         box->findChild<QPushButton*>(answer)->click();
