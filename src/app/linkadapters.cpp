@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <exception>
@@ -63,7 +64,7 @@ void ComLinkPort::close() {
 WindowLinkView::WindowLinkView(TFRX& window) : window_(window) {}
 
 std::string WindowLinkView::infoText() const {
-    return window_.info->text().toStdString();
+    return window_.infoText().toStdString();
 }
 
 void WindowLinkView::setInfoText(const std::string& text) {
@@ -113,15 +114,41 @@ void WindowLinkView::setTestButtonEnabled(bool enabled) {
 // ends, nothing may change that data (the pages, loading a file, a new
 // file) or start another transfer in its place (the Kommunikation menu's
 // starters, the test telegram).
+// A COM item would switch the port under the run. Each item gets back the
+// state it had: "neu" stays hidden and disabled, a COM item the probe found
+// without a device stays greyed out. These changes are no news for the
+// port probe, which would close the port under the run's end command.
 void WindowLinkView::programmingChanged(bool running) {
     for (QWidget* page : {window_.Pbasic, window_.Pstring}) {
         page->setEnabled(!running);
     }
-    for (QAction* action : {window_.Mneu, window_.MLaden, window_.MDatensenden,
-                            window_.MDatenempfangen, window_.Mwrite64, window_.Mread64}) {
-        action->setEnabled(!running);
+    if (running) {
+        itemsBefore_.clear();
+        for (QAction* action : {window_.Mneu, window_.MLaden, window_.MDatensenden,
+                                window_.MDatenempfangen, window_.Mwrite64, window_.Mread64,
+                                window_.COM11, window_.COM21, window_.COM31, window_.COM41}) {
+            itemsBefore_.emplace_back(action, action->isEnabled());
+            const QSignalBlocker quiet(action);
+            action->setEnabled(false);
+        }
+    } else {
+        for (const auto& [action, wasEnabled] : std::exchange(itemsBefore_, {})) {
+            if (action != nullptr) {
+                const QSignalBlocker quiet(action);
+                action->setEnabled(wasEnabled);
+            }
+        }
     }
     window_.BTeststring->setEnabled(!running);
+}
+
+// What a successful read brings in is the receiver's, not an edit.
+void WindowLinkView::statusShown(StatusMessage message) {
+    if (message == StatusMessage::msgconfreadok) {
+        window_.clearModified(true, false);
+    } else if (message == StatusMessage::msgtabreadok) {
+        window_.clearModified(false, true);
+    }
 }
 
 void WindowLinkView::clearSystemListing() {

@@ -3,11 +3,13 @@
 #include "link/linkinterfaces.h"
 #include "link/qtlinktimer.h"
 
+#include <QAction>
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tovrix {
@@ -49,6 +51,7 @@ class WindowLinkView : public LinkView {
     void setTransferControlsEnabled(bool enabled) override;
     void setTestButtonEnabled(bool enabled) override;
     void programmingChanged(bool running) override;
+    void statusShown(StatusMessage message) override;
     void clearSystemListing() override;
     void appendSystemListing(const std::string& line) override;
     void clearTestLog() override;
@@ -64,6 +67,9 @@ class WindowLinkView : public LinkView {
     // The control that had the focus when the transfer started; it gets it
     // back when the transfer ends.
     QPointer<QWidget> focusBefore_;
+    // The menu items a programming run greys out, each with the state it
+    // had before, to be given back when the run ends.
+    std::vector<std::pair<QPointer<QAction>, bool>> itemsBefore_;
 };
 
 }  // namespace tovrix

@@ -1,5 +1,6 @@
 #include "app/tfrx.h"
 
+#include "app/infotext.h"
 #include "app/linkadapters.h"
 #include "app/settingsfile.h"
 #include "app/startupreport.h"
@@ -10,12 +11,12 @@
 #include "ports/portmonitor.h"
 #include "serial/exceptiondisplay.h"
 
-#include <QCloseEvent>
 #include <QColor>
 #include <QComboBox>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <unistd.h>
@@ -58,6 +59,7 @@ TFRX::TFRX(QWidget* parent) : QMainWindow(parent) {
     buildBasicPage();
     buildTablePage();
     buildTestPanel();
+    keepControlsInReach();
     connectBasicPage();
     connectTablePage();
     connectTestPanel();
@@ -98,6 +100,7 @@ void TFRX::FormCreate() {
     transfers_->clearTransferFlags();
     setInfo(QString());
     OpenDialogFileName = QStringLiteral("newfile.tvx");
+    clearModified(true, true);
     showStatus(StatusMessage::msgstart);
     inittimer->start();
     applyPortNumber(1);
@@ -133,6 +136,9 @@ void TFRX::applySettingsFile() {
     if (read.port) {
         Lsavecom->setText(QString::number(*read.port));
         applyPortNumber(selectedPort());
+        // The first probe took COM1 for the selected port, which is never
+        // greyed out; with the choice known, every item shows what it is.
+        MainMenu1Change();
     }
     if (read.baudCode) {
         confdata[conf::kBaudCode] = *read.baudCode;
@@ -174,11 +180,6 @@ void TFRX::FormClose() {
     (void)writeTextLines(inipath, buildSettingsFile(state));
 }
 
-void TFRX::closeEvent(QCloseEvent* event) {
-    FormClose();
-    event->accept();
-}
-
 void TFRX::MExitClick() {
     close();
 }
@@ -202,9 +203,14 @@ void TFRX::setlanguage() {
 }
 
 void TFRX::setInfo(const QString& text) {
-    info->setText(text);
-    // A tooltip belongs to the message it spells out.
-    info->setToolTip(QString());
+    // A long message is shortened to what fits; the whole of it is on the
+    // info line's and the status bar's tooltip.
+    infoMessage_ = text;
+    const QString shown = fittedInfoText(text, info->fontMetrics(), info->width());
+    info->setText(shown);
+    const QString whole = shown == text ? QString() : text;
+    info->setToolTip(whole);
+    SB1->setToolTip(whole);
 }
 
 void TFRX::setInfoColour(const QColor& colour) {

@@ -104,6 +104,27 @@ class TFRX : public QMainWindow {
     void COM41Click();
     void MainMenu1Change();
 
+    // ---- leaving and unsaved edits ------------------------------------------
+    // Every edit of the configuration block or of the table is marked through
+    // one of these two (the pages' handlers and whatever else edits them);
+    // the status bar then shows "geändert", and loading another file or
+    // leaving asks whether to save first. A load, a save or a new file
+    // clears both marks, a successful read the mark of what it read.
+    void markBlockModified();
+    void markTableModified();
+    void clearModified(bool block, bool table);
+    bool modified() const { return blockModified_ || tableModified_; }
+    // Asks, when there are unsaved edits, whether to save them before the
+    // action the question names; true when the action may go ahead (saved,
+    // or the edits discarded).
+    bool saveChangesFirst(const QString& action);
+    // SIGTERM, SIGHUP or SIGINT arrived: a running transfer ends through its
+    // failure path (a programming run with its end command), nothing is
+    // asked, the window closes and leftOnSignal reports the exit status.
+    void leaveOnSignal(int signalNumber);
+    // 128 + the signal's number once a signal has ended the program.
+    std::optional<int> signalExitStatus() const { return signalStatus_; }
+
     // ---- serial devices -------------------------------------------------------
     // The port dialog, made at its first showing.
     void MSchnittstellenClick();
@@ -115,6 +136,8 @@ class TFRX : public QMainWindow {
     // Info line: text and verdict colour (black for progress and success,
     // red for failure).
     void setInfo(const QString& text);
+    // The info line's message as a whole, also where the line shows it shortened.
+    QString infoText() const { return infoMessage_; }
     void setInfoColour(const QColor& colour);
     void showStatus(StatusMessage message);
     QString statusMessage(StatusMessage message) const;
@@ -239,6 +262,7 @@ class TFRX : public QMainWindow {
     QStatusBar* SB1 = nullptr;
     QLabel* SB1Panel0 = nullptr;
     QLabel* SB1Panel1 = nullptr;
+    QLabel* SB1Modified = nullptr;  // "geändert" while there are unsaved edits
     QPlainTextEdit* Memo1 = nullptr;
     QTimer* inittimer = nullptr;
     QTimer* Timer1 = nullptr;
@@ -331,6 +355,7 @@ class TFRX : public QMainWindow {
     void buildLegend(QWidget* page);
     void buildGrid(QWidget* page);
     void buildTestPanel();
+    void keepControlsInReach();
     void connectBasicPage();
     void connectTablePage();
     void connectTestPanel();
@@ -362,6 +387,20 @@ class TFRX : public QMainWindow {
     void TabwerteEditStart(int column, int row);
     void TabwerteEditAbandon(int column, int row);
     void showTestByte(int n, int value);
+
+    // Leaving: the questions, then the end of a running transfer.
+    bool mayLeave();
+    void endTransferThenClose();
+    void closeWhenOutputSent(int triesLeft);
+    void showModified();
+    void noteBlockEdit(const ConfData& before);
+
+    QString infoMessage_;
+    bool blockModified_ = false;
+    bool tableModified_ = false;
+    bool leaving_ = false;             // decided: the next close goes through
+    std::optional<int> signalStatus_;  // the exit status after a signal
+    std::optional<TabLine> lineBeforeEdit_;
 
     GridDelegate* gridDelegate_ = nullptr;
     // The edit of the cell whose editor is open, if any.

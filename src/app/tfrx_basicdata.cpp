@@ -73,16 +73,20 @@ void TFRX::connectBasicPage() {
 // ---- numeric fields ---------------------------------------------------------
 
 void TFRX::commitByte(NumericEdit* edit, int index, int minimum, int maximum) {
+    const ConfData before = confdata;
     const std::int64_t value = checkin(edit->text().toStdString(), 255);
     confdata[static_cast<std::size_t>(index)] =
         static_cast<std::uint8_t>(std::clamp<std::int64_t>(value, minimum, maximum));
     showdata();
+    noteBlockEdit(before);
 }
 
 void TFRX::commitWord(NumericEdit* edit, int highIndex) {
+    const ConfData before = confdata;
     writeWord(confdata, highIndex,
               static_cast<std::uint16_t>(checkin(edit->text().toStdString(), 65535)));
     showdata();
+    noteBlockEdit(before);
 }
 
 void TFRX::EB11Exit() {
@@ -131,36 +135,48 @@ void TFRX::ADgainExit() {
 
 void TFRX::conditionChange(int condition) {
     const auto i = static_cast<std::size_t>(condition);
+    const ConfData before = confdata;
     confdata[static_cast<std::size_t>(conf::kConditionOperator[i])] =
         selectedIndex(conditionOperators[i]);
     showdata();
+    noteBlockEdit(before);
 }
 
 void TFRX::CBhandRTSChange() {
+    const ConfData before = confdata;
     confdata[conf::kRtsHandshake] = selectedIndex(CBhandRTS);
     showdata();
+    noteBlockEdit(before);
 }
 
 void TFRX::CBhandCTSChange() {
+    const ConfData before = confdata;
     confdata[conf::kCtsHandshake] = selectedIndex(CBhandCTS);
     showdata();
+    noteBlockEdit(before);
 }
 
 void TFRX::CBTXselectChange() {
+    const ConfData before = confdata;
     confdata[conf::kTransmitterType] = selectedIndex(CBTXselect);
     showdata();
+    noteBlockEdit(before);
 }
 
 void TFRX::BaudClick(std::uint8_t code) {
+    const ConfData before = confdata;
     confdata[conf::kBaudCode] = code;
+    noteBlockEdit(before);
     emit dataEdited();
 }
 
 void TFRX::CBinitstringClick() {
+    const ConfData before = confdata;
     std::uint8_t& flags = confdata[conf::kOptionFlags];
     flags = CBinitstring->isChecked() ? flags | conf::kOptionInitString
                                       : flags & ~conf::kOptionInitString;
     showdata();
+    noteBlockEdit(before);
 }
 
 void TFRX::CBlockADClick() {
@@ -171,9 +187,11 @@ void TFRX::CBlockADClick() {
         return;
     }
     // Locking again returns the analogue output to its nominal scaling.
+    const ConfData before = confdata;
     writeWord(confdata, conf::kOffsetHigh, 0);
     writeWord(confdata, conf::kGainHigh, conf::kNominalGain);
     showdata();
+    noteBlockEdit(before);
 }
 
 // ---- the redraw -------------------------------------------------------------

@@ -92,6 +92,7 @@ void TFRX::MSpeichernClick() {
     if (saveConfigurationFile(localPath(chosen), confdata, tabdata, selectedPort(),
                               Firmware->text().toLatin1().toStdString(), &reason)) {
         OpenDialogFileName = chosen;
+        clearModified(true, true);
         showVerdict(StatusMessage::msgsaved, false);
     } else {
         showVerdict(StatusMessage::msgsaveerror, true);
@@ -101,6 +102,9 @@ void TFRX::MSpeichernClick() {
 }
 
 void TFRX::MLadenClick() {
+    if (!saveChangesFirst(QStringLiteral("Vor dem Laden speichern?"))) {
+        return;
+    }
     QFileDialog dialog(this);
     prepareFileDialog(dialog, QStringLiteral("Datei Laden"), OpenDialogFileName);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -122,6 +126,7 @@ void TFRX::MLadenClick() {
             return;
         }
         OpenDialogFileName = chosen;
+        clearModified(true, true);
         bool checksumOk = false;
         Restore64K(checksumOk);
         showVerdict(checksumOk ? StatusMessage::msgfileok : StatusMessage::msgfilesum, !checksumOk);

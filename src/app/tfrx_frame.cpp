@@ -1,6 +1,7 @@
 // The window's fixed frame: version panels, page control, info line, gauge,
 // status bar, the hidden helpers and the timers; the view that scrolls the
-// client area when the screen is too small for it.
+// client area when the screen is too small for it (the status bar stays
+// below the view, always in sight).
 #include "app/numericedit.h"
 #include "app/tfrx.h"
 #include "app/viewportfit.h"
@@ -25,7 +26,10 @@ namespace tovrix {
 namespace {
 
 constexpr int kClientWidth = 810;
-constexpr int kClientHeight = 734;
+// The 734 pixels below the menu bar: the scrolling part above, the status
+// bar below it, where no screen can scroll it out of sight.
+constexpr int kStatusBarHeight = 20;
+constexpr int kClientHeight = 734 - kStatusBarHeight;
 const QColor kPanelColour(231, 228, 203);
 
 QFrame* versionPanel(QWidget* parent, const char* name, int y, QLabel*& caption,
@@ -50,6 +54,8 @@ void TFRX::buildFrame() {
     clientView = new QScrollArea(this);
     clientView->setObjectName(QStringLiteral("FRXview"));
     clientView->setFrameShape(QFrame::NoFrame);
+    // The view only holds the page; Tab goes to the controls on it.
+    clientView->setFocusPolicy(Qt::NoFocus);
     clientView->setWidget(client);
     setCentralWidget(clientView);
     fitClientToScreen();
@@ -96,8 +102,12 @@ void TFRX::buildFrame() {
     Gauge->setPalette(bar);
     Gauge->hide();
 
-    SB1 = placed(new QStatusBar(client), "SB1", QRect(0, kClientHeight - 20, kClientWidth, 20));
+    SB1 = new QStatusBar(this);
+    SB1->setObjectName(QStringLiteral("SB1"));
+    SB1->setFixedHeight(kStatusBarHeight);
     SB1->setSizeGripEnabled(false);
+    setBackground(SB1, Qt::white);
+    setStatusBar(SB1);
     SB1Panel0 = new QLabel(SB1);
     SB1Panel0->setObjectName(QStringLiteral("SB1Panel0"));
     SB1Panel0->setAlignment(Qt::AlignCenter);
@@ -108,8 +118,14 @@ void TFRX::buildFrame() {
     for (QLabel* panel : {SB1Panel0, SB1Panel1}) {
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     }
+    SB1Modified = new QLabel(SB1);
+    SB1Modified->setObjectName(QStringLiteral("SB1Modified"));
+    SB1Modified->setAlignment(Qt::AlignCenter);
+    SB1Modified->setMinimumWidth(80);
+    SB1Modified->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     SB1->addWidget(SB1Panel0);
     SB1->addWidget(SB1Panel1, 1);
+    SB1->addWidget(SB1Modified);
 
     // Hidden helpers: the selected port as text, the line buffer of the file
     // commands and the test value that travels in the table image.
@@ -146,7 +162,7 @@ void TFRX::fitClientToScreen() {
         frame = QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
     }
     QSize room = shownOn->availableGeometry().size() - frame;
-    room.rheight() -= menuBar()->sizeHint().height();
+    room.rheight() -= menuBar()->sizeHint().height() + kStatusBarHeight;
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, clientView);
     clientView->setFixedSize(fittedViewport(client->size(), room, scrollBar));
 }

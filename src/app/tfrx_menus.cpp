@@ -199,7 +199,7 @@ void TFRX::MainMenu1Change() {
     }
     // The probe closes the port: a device that comes or goes during a
     // transfer must not end it. The probe waits for a quiet moment.
-    if (transfers_->transferRunning()) {
+    if (transfers_->transferRunning() || transfers_->programmingRunning()) {
         probePending_ = true;
         return;
     }

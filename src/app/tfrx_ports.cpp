@@ -3,6 +3,7 @@
 #include "app/tfrx.h"
 #include "dialogs/portsdialog.h"
 #include "dialogs/porttexts.h"
+#include "link/transfersequence.h"
 #include "ports/catalogue.h"
 #include "ports/portmonitor.h"
 
@@ -56,7 +57,10 @@ void TFRX::showPortItems() {
 }
 
 void TFRX::markSelectedPort(int n) {
-    portAction(n)->setEnabled(true);
+    // A programming run keeps every COM item greyed out until it ends.
+    if (!transfers_->programmingRunning()) {
+        portAction(n)->setEnabled(true);
+    }
     SB1Panel0->setToolTip(comToolTip(comPortState(n, ports_)));
 }
 

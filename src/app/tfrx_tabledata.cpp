@@ -68,6 +68,10 @@ void TFRX::connectTablePage() {
     };
     wire(Pause1, &TFRX::Pause1Exit);
     wire(TestFeld, &TFRX::TestFeldExit);
+    // The pause unit and the test value travel in the table image.
+    for (NumericEdit* edit : {Pause1, TestFeld}) {
+        connect(edit, &QLineEdit::textEdited, this, &TFRX::markTableModified);
+    }
     tableEditor = new TableEditor(*this);
 }
 
@@ -115,8 +119,10 @@ void TFRX::writecell(int column, int row) {
 
 void TFRX::TabwerteEditStart(int column, int row) {
     cellEdit_.reset();
+    lineBeforeEdit_.reset();
     if (isTableCell(column, row)) {
         cellEdit_.emplace(tabcells, row - 1, column);
+        lineBeforeEdit_ = tabcells[static_cast<std::size_t>(row - 1)];
     }
 }
 
@@ -140,6 +146,10 @@ void TFRX::TabwerteEditDone(int column, int row) {
     for (const int changed : columns) {
         normaliseGridCell(changed, row);
     }
+    if (lineBeforeEdit_ != tabcells[static_cast<std::size_t>(row - 1)]) {
+        markTableModified();
+    }
+    lineBeforeEdit_.reset();
     Tabwerte->viewport()->update();
     tableEditor->tableChanged();
 }
@@ -181,8 +191,12 @@ int TFRX::BselectItemIndex() const {
 }
 
 void TFRX::BselectChange() {
+    const std::uint8_t before = confdata[conf::kRowVariable];
     confdata[conf::kRowVariable] = static_cast<std::uint8_t>(BselectItemIndex() + 1);
     showdata();
+    if (confdata[conf::kRowVariable] != before) {
+        markTableModified();
+    }
     tableEditor->tableChanged();
 }
 

@@ -1,6 +1,6 @@
 // The radio test panel and the service memos. They lie right of the visible
-// client area: they exist, keep their values and take part in the focus
-// order, but the fixed window does not show them.
+// client area: they exist and keep their values, but the fixed window does
+// not show them, so they stay out of the focus order.
 #include "app/numericedit.h"
 #include "app/tfrx.h"
 #include "app/widgetkit.h"

@@ -77,15 +77,17 @@ TFask::TFask(QWidget* parent) : QDialog(parent) {
     centreOnDesktop(this);
 }
 
-bool TFask::ask(const QStringList& lines) {
+bool TFask::ask(const QStringList& lines, Preset preset) {
     M->setPlainText(lines.join(QLatin1Char('\n')));
+    preset_ = preset;
     exec();
+    preset_ = Preset::ja;
     return askanswer;
 }
 
 void TFask::FormActivate() {
     askanswer = false;
-    JA->setFocus(Qt::ActiveWindowFocusReason);
+    (preset_ == Preset::nein ? NEIN : JA)->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TFask::JAClick() {

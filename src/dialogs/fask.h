@@ -21,8 +21,11 @@ class TFask : public QDialog {
     explicit TFask(QWidget* parent = nullptr);
 
     // Shows exactly these lines as the question, waits for the answer and
-    // returns it (also left in askanswer).
-    bool ask(const QStringList& lines);
+    // returns it (also left in askanswer). The focus starts on "JA", so
+    // Enter answers yes; a question whose safe answer is no starts it on
+    // "NEIN" instead.
+    enum class Preset { ja, nein };
+    bool ask(const QStringList& lines, Preset preset = Preset::ja);
 
     QTextEdit* M = nullptr;
     QPushButton* JA = nullptr;
@@ -36,6 +39,9 @@ class TFask : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    Preset preset_ = Preset::ja;
 };
 
 }  // namespace tovrix

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -55,7 +56,10 @@ void fillRow(QTableWidget* table, int row, const QStringList& texts) {
 TSchnittstellen::TSchnittstellen(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Schnittstellen"));
     setWindowTitle(QStringLiteral("Schnittstellen"));
-    resize(1040, 640);
+    // Wide enough for the device table, but never wider than the screen
+    // (less a window frame): on a small screen the tables scroll instead.
+    const QSize frame(40, 80);
+    resize(QSize(1040, 640).boundedTo(screen()->availableGeometry().size() - frame));
 
     auto* comBox = named(new QGroupBox(QStringLiteral("COM-Nummern"), this), "ComBox",
                          QStringLiteral("COM-Nummern"));

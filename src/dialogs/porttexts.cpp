@@ -29,20 +29,57 @@ QString lastPart(const std::string& path) {
 
 const QString kMissing = QStringLiteral("nicht vorhanden");
 
+// Joining the device's group helps only where the group is not root's own
+// and its members may read and write the device. Unknown bits count as
+// the usual 0660.
+bool groupGrantsAccess(const std::string& group, std::optional<unsigned> mode) {
+    constexpr unsigned kGroupReadWrite = 060;
+    return !group.empty() && group != "root" &&
+           (!mode || (*mode & kGroupReadWrite) == kGroupReadWrite);
+}
+
+// "crw-------", as ls shows a character device.
+QString modeText(unsigned mode) {
+    QString text = QStringLiteral("c");
+    const char* letters = "rwx";
+    for (int bit = 8; bit >= 0; --bit) {
+        text += (mode & (1u << bit)) != 0 ? QLatin1Char(letters[(8 - bit) % 3]) : QLatin1Char('-');
+    }
+    return text;
+}
+
+// Where joining a group would not help: only the administrator can grant
+// access. Names the owner and the mode, so the administrator sees why.
+QString administratorText(const QString& device, const std::string& owner, const std::string& group,
+                          unsigned mode) {
+    return QStringLiteral(
+               "nur der Administrator kann den Zugriff einrichten (z. B. mit einer udev-Regel); "
+               "%1 gehört „%2“ (Gruppe „%3“, %4)")
+        .arg(device, fromUtf8(owner), fromUtf8(group), modeText(mode));
+}
+
 // The cause of a failed open in a few German words; a permission failure
 // names the group and what the user has to do about it.
 QString causeText(const EComPortCoreError& error) {
     switch (error.Cause()) {
         case PortFailure::NotPresent:
             return QStringLiteral("Gerät nicht vorhanden");
-        case PortFailure::NoPermission:
-            if (error.DeviceGroup().empty()) {
+        case PortFailure::NoPermission: {
+            const std::optional<NodeOwner> node = nodeOwner(error.Device());
+            const std::string group = node ? node->group : error.DeviceGroup();
+            if (node && !groupGrantsAccess(group, node->mode)) {
+                return QStringLiteral("keine Berechtigung – ") +
+                       administratorText(QStringLiteral("das Gerät"), node->owner, group,
+                                         node->mode);
+            }
+            if (group.empty()) {
                 return QStringLiteral("keine Berechtigung für Ihr Benutzerkonto");
             }
             return QStringLiteral(
                        "keine Berechtigung – das Gerät gehört der Gruppe „%1“, Ihr Benutzerkonto "
                        "muss Mitglied dieser Gruppe sein (gilt nach einer neuen Anmeldung)")
-                .arg(fromUtf8(error.DeviceGroup()));
+                .arg(fromUtf8(group));
+        }
         case PortFailure::InUse:
             return QStringLiteral("von einem anderen Programm belegt");
         case PortFailure::NotSerial:
@@ -135,13 +172,15 @@ QString comPathText(const ComPortState& com) {
 
 QString comDeviceText(const ComPortState& com) {
     if (com.port) {
-        return fromUtf8(portLabel(*com.port));
+        const QString label = fromUtf8(portLabel(*com.port));
+        return com.port->mayOpen ? label : label + QStringLiteral(" – kein Zugriff");
     }
     if (com.network) {
         return QStringLiteral("Netzwerk-Port");
     }
     // A default port without a chip behind it has a node, but nothing to talk to.
-    return com.linked && com.present ? QStringLiteral("vorhanden") : kMissing;
+    const QString device = com.linked && com.present ? QStringLiteral("vorhanden") : kMissing;
+    return com.present && !com.mayOpen ? device + QStringLiteral(" – kein Zugriff") : device;
 }
 
 QStringList deviceColumnTitles() {
@@ -165,14 +204,25 @@ QStringList deviceRowTexts(const SerialPortInfo& port) {
 }
 
 QString accessRemedy(const std::vector<SerialPortInfo>& ports) {
-    // One paragraph per group, naming its devices: usually all of them are dialout's.
+    // One paragraph per group whose members may use its devices, naming
+    // them: usually all of them are dialout's. Devices no group opens get
+    // a paragraph each, for the administrator.
     std::map<std::string, QStringList> byGroup;
-    for (const SerialPortInfo& port : ports) {
-        if (!port.mayOpen) {
-            byGroup[port.group] << fromUtf8(deviceName(port));
-        }
-    }
     QStringList paragraphs;
+    for (const SerialPortInfo& port : ports) {
+        if (port.mayOpen) {
+            continue;
+        }
+        if (port.mode && !groupGrantsAccess(port.group, port.mode)) {
+            paragraphs << QStringLiteral("Kein Zugriff auf %1: ").arg(fromUtf8(deviceName(port))) +
+                              administratorText(QStringLiteral("das Gerät"),
+                                                port.owner.empty() ? "root" : port.owner,
+                                                port.group, *port.mode) +
+                              QLatin1Char('.');
+            continue;
+        }
+        byGroup[port.group] << fromUtf8(deviceName(port));
+    }
     for (const auto& [group, devices] : byGroup) {
         const QString names = devices.join(QStringLiteral(", "));
         if (group.empty()) {

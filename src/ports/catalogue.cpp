@@ -6,6 +6,7 @@
 #include "serial/networkname.h"
 #include "serial/portnames.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -82,6 +83,10 @@ std::vector<SerialPortInfo> listSerialPorts(const CatalogueOptions& options) {
         // The verdict of the kernel for this user, access control lists included.
         port.mayOpen = ::access(port.devicePath.c_str(), R_OK | W_OK) == 0;
         port.group = deviceGroup(port.devicePath);
+        if (const std::optional<NodeOwner> node = nodeOwner(port.devicePath)) {
+            port.owner = node->owner;
+            port.mode = node->mode;
+        }
         const std::optional<FileId> id = fileId(port.devicePath);
         port.holder = holderOf(port, id, locks, options);
         for (int n = 1; n <= kComPorts; ++n) {
@@ -101,6 +106,9 @@ ComPortState comPortState(int n, const std::vector<SerialPortInfo>& ports) {
     state.devicePath = comDevicePath(n);
     state.network = isNetworkPortName(state.devicePath);
     state.present = state.network || ::stat(state.devicePath.c_str(), &info) == 0;
+    // Whether a network port may be used shows only when it is opened.
+    state.mayOpen = state.network || !state.present ||
+                    ::access(state.devicePath.c_str(), R_OK | W_OK) == 0;
     const auto listed = std::find_if(ports.begin(), ports.end(), [n](const SerialPortInfo& port) {
         return std::find(port.comNumbers.begin(), port.comNumbers.end(), n) !=
                port.comNumbers.end();
@@ -109,6 +117,24 @@ ComPortState comPortState(int n, const std::vector<SerialPortInfo>& ports) {
         state.port = *listed;
     }
     return state;
+}
+
+std::optional<NodeOwner> nodeOwner(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    NodeOwner node;
+    node.mode = info.st_mode & 07777u;
+    node.group = deviceGroup(path);
+    std::array<char, 1024> buffer{};
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    node.owner = ::getpwuid_r(info.st_uid, &entry, buffer.data(), buffer.size(), &found) == 0 &&
+                         found != nullptr
+                     ? std::string(found->pw_name)
+                     : std::to_string(info.st_uid);
+    return node;
 }
 
 }  // namespace tovrix

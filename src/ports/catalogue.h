@@ -32,8 +32,17 @@ struct ComPortState {
     // name); whether the server is there shows only when it is opened, so
     // such a port counts as present.
     bool network = false;
+    bool mayOpen = true;                 // this user may read and write what is there
 };
 
 ComPortState comPortState(int n, const std::vector<SerialPortInfo>& ports);
+
+// Who owns a device node and what its permission bits allow.
+struct NodeOwner {
+    std::string owner;  // user name, or the number when it has none
+    std::string group;  // group name; empty when it has none
+    unsigned mode = 0;  // permission bits, e.g. 0660
+};
+std::optional<NodeOwner> nodeOwner(const std::string& path);
 
 }  // namespace tovrix

@@ -28,6 +28,9 @@ struct SerialPortInfo {
     std::string driver;     // kernel driver, e.g. ftdi_sio, cdc_acm, serial
     bool mayOpen = true;    // whether the current user may open it for reading and writing
     std::string group;      // the group that owns the device node (dialout, uucp, ...)
+    std::string owner;      // the user that owns the device node (root, ...)
+    std::optional<unsigned>
+        mode;  // the node's permission bits (0660, ...); unknown if not examined
     std::optional<PortHolder> holder;  // who holds it, if anyone
     std::vector<int> comNumbers;       // the COM numbers that point at it, ascending
 };

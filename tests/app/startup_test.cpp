@@ -382,6 +382,15 @@ void StartupTest::probeDisablesMissingPortsAndEnablesOpenableOnes() {
     QVERIFY(!frx.COM11->isEnabled());
     QVERIFY(frx.COM21->isEnabled());
     QCOMPARE(frx.RS232.ComNumber(), 3);
+    // The settings file chooses COM2: the items are probed again with that
+    // choice, and COM1, whose device is missing, is greyed out at once.
+    QStringList settings = test::settingsLines(fixture.startDir());
+    settings[5] = QStringLiteral("2");
+    fixture.writeSettings(settings);
+    TFRX& started = fixture.startWindow();
+    QVERIFY(!started.COM11->isEnabled());
+    QVERIFY(started.COM21->isEnabled());
+    QCOMPARE(started.RS232.ComNumber(), 2);
     ::close(slave);
     ::close(master);
 }
@@ -438,7 +447,9 @@ void StartupTest::windowIsFixedWithNamedControls() {
     QCOMPARE(frx.objectName(), QStringLiteral("FRX"));
     QCOMPARE(frx.windowTitle(),
              QStringLiteral(" Funkempfänger für serielle Daten- und Spannungsausgabe "));
-    QCOMPARE(frx.client->size(), QSize(810, 734));
+    // Below the menu bar: the client area, then the status bar.
+    QCOMPARE(frx.client->size(), QSize(810, 714));
+    QCOMPARE(frx.SB1->height(), 20);
     QCOMPARE(frx.minimumSize(), frx.maximumSize());
     QCOMPARE(frx.height(), 734 + frx.menuBar()->height());
     QVERIFY(!(frx.windowFlags() & Qt::WindowMaximizeButtonHint));

@@ -52,6 +52,8 @@ class PortsDialogTest : public QObject {
     void comItemsNameTheirDevice_data();
     void comItemsNameTheirDevice();
     void rowsAndRemedySayWhatIsWrong();
+    void remedyFitsTheDevice_data();
+    void remedyFitsTheDevice();
     void assignsTheSelectedDeviceByItsStableName();
     void typedPathsAndClearingWriteOnlyTheLink();
     void selectionSurvivesARelistWhileTheDeviceStays();
@@ -136,6 +138,47 @@ void PortsDialogTest::rowsAndRemedySayWhatIsWrong() {
     QCOMPARE(remedy.count(QLatin1Char('\n')), 0);
     dialog.showCatalogue({uart()});
     QVERIFY(dialog.Zugriffshinweis->isHidden());
+}
+
+void PortsDialogTest::remedyFitsTheDevice_data() {
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<int>("mode");  // -1: not known
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("dialout's, 0660") << "dialout" << 0660 << "sudo usermod -aG dialout $USER";
+    QTest::newRow("uucp's, bits unknown") << "uucp" << -1 << "sudo usermod -aG uucp $USER";
+    QTest::newRow("root's alone, 0600")
+        << "root" << 0600
+        << "nur der Administrator kann den Zugriff einrichten (z. B. mit einer udev-Regel); das "
+           "Gerät gehört „root“ (Gruppe „root“, crw-------)";
+    QTest::newRow("tty may only write, 0620")
+        << "tty" << 0620
+        << "nur der Administrator kann den Zugriff einrichten (z. B. mit einer udev-Regel); das "
+           "Gerät gehört „root“ (Gruppe „tty“, crw--w----)";
+}
+
+// Joining a group is advised only where it helps: a group other than root
+// whose members may read and write the device. The COM table says that
+// the assigned device cannot be opened.
+void PortsDialogTest::remedyFitsTheDevice() {
+    QFETCH(QString, group);
+    QFETCH(int, mode);
+    QFETCH(QString, advice);
+    SerialPortInfo port = test::sampleFtdi();
+    port.mayOpen = false;
+    port.group = group.toStdString();
+    port.owner = "root";
+    port.mode = mode < 0 ? std::nullopt : std::optional<unsigned>(static_cast<unsigned>(mode));
+    port.comNumbers = {1};
+    const QString remedy = accessRemedy({port});
+    QVERIFY2(remedy.contains(advice), qPrintable(remedy));
+    QCOMPARE(remedy.contains(QStringLiteral("usermod")),
+             advice.contains(QStringLiteral("usermod")));
+    ComPortState com;
+    com.number = 1;
+    com.linked = true;
+    com.present = true;
+    com.port = port;
+    QCOMPARE(comDeviceText(com), QStringLiteral("FT232R USB UART (ttyUSB0) – kein Zugriff"));
 }
 
 void PortsDialogTest::assignsTheSelectedDeviceByItsStableName() {

@@ -52,6 +52,8 @@ Bench::Bench(const QStringList& options, const std::optional<ReceiverData>& data
     QDir::setCurrent(start_.path());
     window_ = std::make_unique<TFRX>();
     window_->setErrorDisplay([this](const QString& text) { errors << text; });
+    ask_ = std::make_unique<TFask>();
+    window_->setAskForm(ask_.get());
     window_->inittimerTimer();
     ready_ = true;
 }
@@ -128,7 +130,7 @@ void Bench::chooseFile(const QString& path) {
 }
 
 QString Bench::infoText() const {
-    return window_->info->text();
+    return window_->infoText();
 }
 
 QColor Bench::infoColour() const {

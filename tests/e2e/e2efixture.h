@@ -3,6 +3,7 @@
 #include "app/tfrx.h"
 #include "common/beep_counter.h"
 #include "config/confblock.h"
+#include "dialogs/fask.h"
 #include "link/statusmessages.h"
 #include "receiver/receiverprocess.h"
 #include "table/image.h"
@@ -38,7 +39,8 @@ struct ReceiverData {
 // The real main window against its own emulator process on COM1: a fresh
 // XDG_CONFIG_HOME (COM2 points at a missing device), a fresh start folder,
 // and the emulator's log and state file in there. Port errors the window
-// would show in a message box are collected instead.
+// would show in a message box are collected instead. The window has its
+// yes/no dialog, as in the program.
 class Bench {
   public:
     // Starts the emulator with these options (and --com 1, --log, --state),
@@ -88,6 +90,7 @@ class Bench {
     std::string statePath_;
     std::unique_ptr<receiver::test::ReceiverProcess> receiver_;
     std::unique_ptr<TFRX> window_;
+    std::unique_ptr<TFask> ask_;  // the window's yes/no dialog
     bool ready_ = false;
 };
 

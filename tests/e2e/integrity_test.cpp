@@ -112,10 +112,13 @@ bool runUntilWriting(TFRX& w, Run run) {
     return writing(w, run);
 }
 
-// What changes the window's data or starts a transfer; a programming run
-// greys all of it out.
+// What changes the window's data, starts a transfer or switches the port;
+// a programming run greys all of it out, and gives each its state back
+// afterwards (the hidden "neu" stays disabled, COM2's missing device stays
+// greyed out).
 QList<QObject*> refusedDuringProgramming(const TFRX& w) {
     QList<QObject*> controls;
+    controls << w.Mneu << w.COM11 << w.COM21 << w.COM31 << w.COM41;
     controls << w.Pbasic << w.Pstring << w.BTeststring << w.MLaden << w.MDatensenden
              << w.MDatenempfangen << w.Mwrite64 << w.Mread64 << w.LeseButton << w.ProgButton
              << w.Butread64 << w.Butwrite64 << w.Tabwerte << w.WDH;
@@ -356,9 +359,8 @@ void IntegrityTest::portThatCannotBeOpened_data() {
     QTest::newRow("no permission")
         << PortTrouble::noPermission << QStringLiteral("Butwrite64")
         << QStringLiteral(
-               "keine Berechtigung – das Gerät gehört der Gruppe „tty“, Ihr "
-               "Benutzerkonto muss Mitglied dieser Gruppe sein (gilt nach einer "
-               "neuen Anmeldung)");
+               "keine Berechtigung – nur der Administrator kann den Zugriff einrichten (z. B. "
+               "mit einer udev-Regel); das Gerät gehört „root“ (Gruppe „tty“, crw--w----)");
     QTest::newRow("not a serial device") << PortTrouble::notSerial << QStringLiteral("BTeststring")
                                          << QStringLiteral("keine serielle Schnittstelle");
 }
@@ -394,7 +396,8 @@ void IntegrityTest::portThatCannotBeOpened() {
             break;
         case PortTrouble::noPermission: {
             // A terminal as the system hands it out: the user's, group tty,
-            // 0620. The tool runs as someone else.
+            // 0620. The tool runs as someone else; joining tty would not
+            // let it read.
             if (geteuid() != 0) {
                 QSKIP("only root can hand the device to another user and act as someone else");
             }
