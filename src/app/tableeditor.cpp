@@ -277,6 +277,7 @@ void TableEditor::show(const TableState& now, const TableState& before) {
         applySettings(*change.settingsAfter);
     }
     changed(now);
+    editedHere();
 }
 
 void TableEditor::showStep(const TableChange& step) {
@@ -297,6 +298,15 @@ void TableEditor::showStep(const TableChange& step) {
         frx_.Tabwerte->scrollTo(frx_.Tabwerte->model()->index(first.line, first.column));
     }
     changed(now);
+    editedHere();
+}
+
+// A paste, cut, line move, undo or redo is an edit like a typed cell: the
+// window counts the table as unsaved and the views that follow the data
+// (the simulation) see it at once.
+void TableEditor::editedHere() {
+    frx_.markTableModified();
+    emit frx_.dataEdited();
 }
 
 void TableEditor::applySettings(const PageSettings& settings) {

@@ -84,6 +84,9 @@ class TableEditor : public QObject {
     // clipboard action, a line move, undo or redo): the one place to note
     // that the table differs from what was loaded or saved.
     void changed(const TableState& now);
+    // What this editor changed itself marks the table as unsaved and tells
+    // the views that follow the data.
+    void editedHere();
     // Shows a state the table page should hold and makes it a history step.
     void show(const TableState& now, const TableState& before);
     void showStep(const TableChange& step);
