@@ -1,7 +1,7 @@
 #include "app/griddelegate.h"
 
 #include "app/gridselection.h"
-#include "app/widgetkit.h"
+#include "widgetkit/widgetkit.h"
 #include "table/gridedit.h"
 
 #include <QLineEdit>

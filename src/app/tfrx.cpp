@@ -4,7 +4,7 @@
 #include "app/linkadapters.h"
 #include "app/settingsfile.h"
 #include "app/startupreport.h"
-#include "app/widgetkit.h"
+#include "widgetkit/widgetkit.h"
 #include "dialogs/helpform.h"
 #include "dialogs/windowplacement.h"
 #include "link/transfersequence.h"

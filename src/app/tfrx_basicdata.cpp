@@ -1,7 +1,7 @@
 // The basic-settings page's handlers and the one redraw from the block.
 #include "app/numericedit.h"
 #include "app/tfrx.h"
-#include "app/widgetkit.h"
+#include "widgetkit/widgetkit.h"
 #include "config/maker.h"
 #include "config/numbers.h"
 #include "link/linktexts.h"

@@ -2,7 +2,7 @@
 #include "app/numericedit.h"
 #include "app/tfrx.h"
 #include "app/transferbutton.h"
-#include "app/widgetkit.h"
+#include "widgetkit/widgetkit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "app/numericedit.h"
 #include "app/tfrx.h"
 #include "app/viewportfit.h"
-#include "app/widgetkit.h"
+#include "widgetkit/widgetkit.h"
 
 #include <QApplication>
 #include <QLabel>

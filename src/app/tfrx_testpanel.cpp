@@ -3,7 +3,7 @@
 // not show them, so they stay out of the focus order.
 #include "app/numericedit.h"
 #include "app/tfrx.h"
-#include "app/widgetkit.h"
+#include "widgetkit/widgetkit.h"
 #include "config/numbers.h"
 #include "table/testpanel.h"
 

@@ -1,6 +1,6 @@
 #include "app/transferbutton.h"
 
-#include "app/widgetkit.h"
+#include "widgetkit/widgetkit.h"
 
 #include <QFrame>
 #include <QPainter>

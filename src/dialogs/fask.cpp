@@ -1,6 +1,6 @@
 #include "dialogs/fask.h"
 
-#include "app/widgetkit.h"
+#include "widgetkit/widgetkit.h"
 #include "dialogs/windowplacement.h"
 
 #include <QEvent>

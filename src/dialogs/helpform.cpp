@@ -1,6 +1,6 @@
 #include "dialogs/helpform.h"
 
-#include "app/widgetkit.h"
+#include "widgetkit/widgetkit.h"
 #include "config/beep.h"
 #include "config/maker.h"
 #include "dialogs/manuals.h"

@@ -1,4 +1,4 @@
-#include "app/widgetkit.h"
+#include "widgetkit/widgetkit.h"
 
 #include <QFrame>
 #include <QLabel>
