@@ -1,6 +1,7 @@
 #include "cli/simulatecommand.h"
 
 #include "cli/inputfile.h"
+#include "cli/output.h"
 #include "cli/verdict.h"
 #include "config/numbers.h"
 #include "sim/bytetext.h"
@@ -64,11 +65,15 @@ std::string ranges(const std::vector<std::uint8_t>& values) {
     return text;
 }
 
-std::optional<sim::ReceiverSetup> loadSetup(const std::string& path) {
+std::optional<sim::ReceiverSetup> loadSetup(const Request& request) {
     std::string error;
-    const std::optional<LoadedFile> file = loadInputFile(path, error);
+    const std::optional<LoadedFile> file = loadInputFile(request.file, error);
     if (!file) {
         std::cerr << "tovrix-cli: " << error << '\n';
+        // A script reading --json gets every outcome as one object.
+        if (request.json) {
+            printJson(failureJson(commandName(request.command), kUsage, "usage-error", error));
+        }
         return std::nullopt;
     }
     // What the window programs: the block as it shows it, the image as its
@@ -271,7 +276,7 @@ std::vector<std::string> checkLines(const sim::TableCheck& check) {
 }
 
 int runSimulate(const Request& request) {
-    const std::optional<sim::ReceiverSetup> setup = loadSetup(request.file);
+    const std::optional<sim::ReceiverSetup> setup = loadSetup(request);
     if (!setup) {
         return kUsage;
     }
@@ -299,7 +304,7 @@ int runSimulate(const Request& request) {
 }
 
 int runCheck(const Request& request) {
-    const std::optional<sim::ReceiverSetup> setup = loadSetup(request.file);
+    const std::optional<sim::ReceiverSetup> setup = loadSetup(request);
     if (!setup) {
         return kUsage;
     }

@@ -74,9 +74,16 @@ TEST_P(Offline, EndsWithItsStatus) {
     }
     const CliRun run = bench.run(args);
     EXPECT_EQ(run.status, c.status) << run.out << run.err;
+    const bool json = std::find(c.args.begin(), c.args.end(), "--json") != c.args.end();
     if (c.status == 2) {
-        EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find(c.expected), std::string::npos) << run.err;
+        // Refused: nothing on stdout, or with --json the one object saying so.
+        if (json) {
+            EXPECT_NE(run.out.find("\"result\":\"usage-error\""), std::string::npos) << run.out;
+            EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
+        } else {
+            EXPECT_EQ(run.out, "");
+        }
     } else {
         EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
     }
@@ -115,7 +122,11 @@ INSTANTIATE_TEST_SUITE_P(
         OfflineCase{
             "SimulateMalformedFile", {"simulate", "BROKEN", "0", "0", "5"}, 2, "broken.tvx"},
         OfflineCase{"CheckMalformedFile", {"check", "BROKEN", "--json"}, 2, "broken.tvx"},
-        OfflineCase{"CheckMissingFile", {"check", "missing.tvx"}, 2, "missing.tvx"}));
+        OfflineCase{"CheckMissingFile", {"check", "missing.tvx"}, 2, "missing.tvx"},
+        OfflineCase{"SimulateMissingFileJson",
+                    {"simulate", "missing.tvx", "0", "0", "5", "--json"},
+                    2,
+                    "missing.tvx"}));
 
 // One JSON object per telegram and line, with the fields scripts rely on.
 TEST(Offline, SimulateJsonPerTelegram) {
