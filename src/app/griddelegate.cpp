@@ -1,8 +1,8 @@
 #include "app/griddelegate.h"
 
 #include "app/gridselection.h"
-#include "widgetkit/widgetkit.h"
 #include "table/gridedit.h"
+#include "widgetkit/widgetkit.h"
 
 #include <QLineEdit>
 #include <QPainter>

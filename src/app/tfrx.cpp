@@ -4,12 +4,12 @@
 #include "app/linkadapters.h"
 #include "app/settingsfile.h"
 #include "app/startupreport.h"
-#include "widgetkit/widgetkit.h"
 #include "dialogs/helpform.h"
 #include "dialogs/windowplacement.h"
 #include "link/transfersequence.h"
 #include "ports/portmonitor.h"
 #include "serial/exceptiondisplay.h"
+#include "widgetkit/widgetkit.h"
 
 #include <QColor>
 #include <QComboBox>

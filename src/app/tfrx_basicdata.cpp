@@ -1,10 +1,10 @@
 // The basic-settings page's handlers and the one redraw from the block.
 #include "app/numericedit.h"
 #include "app/tfrx.h"
-#include "widgetkit/widgetkit.h"
 #include "config/maker.h"
 #include "config/numbers.h"
 #include "link/linktexts.h"
+#include "widgetkit/widgetkit.h"
 
 #include <QAction>
 #include <QCheckBox>

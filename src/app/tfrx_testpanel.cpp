@@ -3,9 +3,9 @@
 // not show them, so they stay out of the focus order.
 #include "app/numericedit.h"
 #include "app/tfrx.h"
-#include "widgetkit/widgetkit.h"
 #include "config/numbers.h"
 #include "table/testpanel.h"
+#include "widgetkit/widgetkit.h"
 
 #include <QFrame>
 #include <QLabel>

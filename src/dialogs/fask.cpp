@@ -1,7 +1,7 @@
 #include "dialogs/fask.h"
 
-#include "widgetkit/widgetkit.h"
 #include "dialogs/windowplacement.h"
+#include "widgetkit/widgetkit.h"
 
 #include <QEvent>
 #include <QPushButton>

@@ -1,10 +1,10 @@
 #include "dialogs/helpform.h"
 
-#include "widgetkit/widgetkit.h"
 #include "config/beep.h"
 #include "config/maker.h"
 #include "dialogs/manuals.h"
 #include "dialogs/windowplacement.h"
+#include "widgetkit/widgetkit.h"
 
 #include <QDesktopServices>
 #include <QEvent>

@@ -107,8 +107,8 @@ ComPortState comPortState(int n, const std::vector<SerialPortInfo>& ports) {
     state.network = isNetworkPortName(state.devicePath);
     state.present = state.network || ::stat(state.devicePath.c_str(), &info) == 0;
     // Whether a network port may be used shows only when it is opened.
-    state.mayOpen = state.network || !state.present ||
-                    ::access(state.devicePath.c_str(), R_OK | W_OK) == 0;
+    state.mayOpen =
+        state.network || !state.present || ::access(state.devicePath.c_str(), R_OK | W_OK) == 0;
     const auto listed = std::find_if(ports.begin(), ports.end(), [n](const SerialPortInfo& port) {
         return std::find(port.comNumbers.begin(), port.comNumbers.end(), n) !=
                port.comNumbers.end();

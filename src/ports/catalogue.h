@@ -32,7 +32,7 @@ struct ComPortState {
     // name); whether the server is there shows only when it is opened, so
     // such a port counts as present.
     bool network = false;
-    bool mayOpen = true;                 // this user may read and write what is there
+    bool mayOpen = true;  // this user may read and write what is there
 };
 
 ComPortState comPortState(int n, const std::vector<SerialPortInfo>& ports);
