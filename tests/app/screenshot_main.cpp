@@ -125,7 +125,8 @@ int main(int argc, char* argv[]) {
             find->text->setText(QStringLiteral("10"));
             find->all->click();
             find->move(FRX.x() + 420, FRX.y() + 300);
-            QTimer::singleShot(300, &FRX, [&] {
+            // The dialog by value: this step has returned when the picture is taken.
+            QTimer::singleShot(300, &FRX, [&, find] {
                 grab("screenshot-find.png");
                 find->close();
                 grabSimulation("screenshot-simulation.png", [&] { application.quit(); });
