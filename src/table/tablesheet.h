@@ -16,7 +16,7 @@ namespace tovrix {
 using LineTexts = std::array<std::string, kLineCells>;
 struct TableSheet {
     TabCells cells{};
-    std::array<LineTexts, kTableLines> texts{};
+    std::array<LineTexts, kTableLines> texts;  // std::string starts empty
 
     // Cell and text in the user's terms: line 0..255, column 1..16.
     TabCell& cell(int line, int column);
