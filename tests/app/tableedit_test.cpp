@@ -96,7 +96,14 @@ class TableEditTest : public QObject {
 void TableEditTest::blockCopiedAndPastedElsewhere() {
     Session session;
     TFRX& frx = session.frx();
+    QVERIFY(!frx.modified());
     pasteAt(frx, 4, 2, QStringLiteral("65\tg\t9\tB2x\n$41\tu\t300\tP\n"));
+    // A paste is an edit: the table counts as unsaved, and so after an undo.
+    QVERIFY(frx.modified());
+    frx.clearModified(true, true);
+    frx.tableEditor->undo();
+    QVERIFY(frx.modified());
+    frx.tableEditor->redo();
     frx.tableEditor->selectBlock(CellBlock{4, 5, 2, 5});
     frx.tableEditor->copy();
     QCOMPARE(QApplication::clipboard()->text(),
