@@ -252,6 +252,12 @@ void NetworkPort::pump() {
             }
             return;
         }
+        // Acknowledge at once: a server that sends with Nagle's algorithm
+        // holds its next small write (an answer byte, the answers to the
+        // line settings) until our acknowledgement, which the kernel would
+        // otherwise delay by up to 40 ms. The option does not stay set, so
+        // it is renewed after every read.
+        setOption(fd_, IPPROTO_TCP, TCP_QUICKACK, 1);
         const auto count = static_cast<std::size_t>(received);
         if (!rfc2217()) {
             pushInput(raw, count);
@@ -568,6 +574,14 @@ bool NetworkPort::setModemLine(int line, bool on) {
     // SET-CONTROL: 8/9 DTR on/off, 11/12 RTS on/off.
     const std::uint8_t value = line == TIOCM_DTR ? (on ? 8 : 9) : (on ? 11 : 12);
     return sendComPortCommand(SET_CONTROL, value, 1);
+}
+
+bool NetworkPort::reusable() {
+    // Up, as far as the socket tells (a close or reset from the server is
+    // seen by reading), and everything sent has been acknowledged: a server
+    // that went silent leaves bytes unacknowledged, and is then connected
+    // to afresh rather than trusted.
+    return inputQueueCount() >= 0 && !gone_ && outputQueueCount() == 0;
 }
 
 bool NetworkPort::readLineCounters(LineCounters& counters) {
