@@ -29,11 +29,15 @@ bool ComLinkPort::restart() {
     const int n = selectedPort_();
     openFailure_.clear();
     try {
-        port_.Close();
-        // The port is closed here, so the number is only stored; it already
-        // matches the selection unless the port probe borrowed the port.
-        port_.SetComNumber(static_cast<std::uint16_t>(n));
-        port_.Open();
+        // The number already matches the selection unless the port probe
+        // borrowed the port; it is changed with the port closed, so that it
+        // is only stored.
+        if (port_.ComNumber() != n) {
+            port_.Close();
+            port_.SetComNumber(static_cast<std::uint16_t>(n));
+        }
+        // Closed and opened again; a network port keeps a connection that is up.
+        port_.Reopen();
         // Named now: a device that goes away may take its link with it.
         name_ = portNameText(n).toStdString();
         return true;

@@ -14,8 +14,8 @@ CliLinkPort::CliLinkPort(TComPort& port, std::string name) : port_(port), name_(
 bool CliLinkPort::restart() {
     openFailure_.clear();
     try {
-        port_.Close();
-        port_.Open();
+        // Closed and opened again; a network port keeps a connection that is up.
+        port_.Reopen();
         return true;
     } catch (const std::exception& error) {
         openFailure_ = describeOpenFailure(error);

@@ -15,8 +15,9 @@ namespace tovrix {
 class LinkPort {
   public:
     virtual ~LinkPort() = default;
-    // Closes the port and opens it again on the selected number. False when
-    // it cannot be opened; openFailure() then tells why.
+    // Closes the port and opens it again on the selected number (a port on
+    // a network serial server keeps a connection that is up). False when it
+    // cannot be opened; openFailure() then tells why.
     virtual bool restart() = 0;
     // Why the last restart failed, in words for the user: the port, its
     // device and the cause. Empty after a restart that succeeded.

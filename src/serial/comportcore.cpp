@@ -57,9 +57,13 @@ void TComPortCore::Close() {
     }
 }
 
+std::string TComPortCore::CurrentName() const {
+    return devicePath_.empty() ? comDevicePath(comNumber_) : devicePath_;
+}
+
 void TComPortCore::InternalOpen() {
-    device_ =
-        openSerialDevice(devicePath_.empty() ? comDevicePath(comNumber_) : devicePath_, comNumber_);
+    openedName_ = CurrentName();
+    device_ = openSerialDevice(openedName_, comNumber_);
     hungUp_.store(false, std::memory_order_release);
     eventThread_.reset();
     writeThread_.reset();
@@ -72,6 +76,15 @@ void TComPortCore::InternalOpen() {
         // OutBufSize size the flow limits and the output ring buffer.
         device_->requestLowLatency();
         ApplyDcb(dcb_);
+    } catch (...) {
+        InternalClose();
+        throw;
+    }
+    StartThreads();
+}
+
+void TComPortCore::StartThreads() {
+    try {
         threadStartedEvent_.emplace(WaitEvent::Mode::AutoReset);
         outputEmptyEvent_.emplace(WaitEvent::Mode::AutoReset);
         requireEvents({&*threadStartedEvent_, &*outputEmptyEvent_});
@@ -90,8 +103,13 @@ void TComPortCore::InternalOpen() {
         isOpen_ = true;
     } catch (...) {
         InternalClose();
+        isOpen_ = false;
         throw;
     }
+}
+
+bool TComPortCore::CanKeepDevice() {
+    return isOpen_ && !HungUp() && device_->reusable() && CurrentName() == openedName_;
 }
 
 void TComPortCore::WaitThreadStarted() {
@@ -104,6 +122,11 @@ void TComPortCore::InternalClose() {
     if (!device_) {
         return;
     }
+    StopThreads();
+    device_.reset();
+}
+
+void TComPortCore::StopThreads() {
     // Cleared first, so that the event thread's poll leaves the device alone.
     active_.store(false, std::memory_order_release);
     {
@@ -121,7 +144,6 @@ void TComPortCore::InternalClose() {
         }
         device_->flush(true, true);
     }
-    device_.reset();
     threadStartedEvent_.reset();
     outputEmptyEvent_.reset();
 }

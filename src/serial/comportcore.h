@@ -43,6 +43,20 @@ class TComPortCore {
     bool OpenPath(const std::string& path);
     void Close();
 
+    // A close and an immediate open may keep the device as it is: true when
+    // the port is open, has not hung up, its device allows it (a network
+    // connection that is up, see SerialDevice::reusable) and the port's name
+    // still stands for the device it opened (a COM link may point elsewhere
+    // by now).
+    bool CanKeepDevice();
+    // The close and the open that keep the device: StopThreads() ends both
+    // threads and discards what either direction still holds, as a close
+    // does; StartThreads() starts them again as an open does. When they
+    // cannot start, the device is closed and the error propagates as from
+    // Open().
+    void StopThreads();
+    void StartThreads();
+
     // Copies the block; while open it is applied at once (may throw "Error
     // setting parameters from DCB", after which Dcb() is still the block the
     // device runs on).
@@ -85,6 +99,8 @@ class TComPortCore {
 
     void InternalOpen();
     void InternalClose();
+    // The name the port stands for now: its path, or what COM n resolves to.
+    std::string CurrentName() const;
     void WaitThreadStarted();
     void ApplyDcb(const TDcb& block);
     void ApplyModemOutputs();
@@ -102,6 +118,7 @@ class TComPortCore {
     TDcb dcb_{};
     std::uint32_t eventMask_ = kDefaultEventMask;
     std::unique_ptr<SerialDevice> device_;
+    std::string openedName_;  // what device_ was opened as
     bool isOpen_ = false;
     std::atomic<std::uint32_t> errors_{0};
     std::atomic<bool> hungUp_{false};

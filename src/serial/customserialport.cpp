@@ -74,15 +74,46 @@ void TCustomSerialPort::Open() {
     if (!core_->IsOpen()) {
         SafeSyncEnable(syncId_, true);
         core_->SetDcb(dcb_);
-        core_->SetInBufSize(inBufSize_);
-        core_->SetOutBufSize(outBufSize_);
-        core_->SetEventThreadPriority(eventThreadPriority_);
-        core_->SetWriteThreadPriority(writeThreadPriority_);
+        TakeThreadSettings();
         closing_.store(false);
         OpenDevice();
         if (OnPortOpen) {
             OnPortOpen(*this);
         }
+    }
+    DispatcherPortOpened();
+}
+
+void TCustomSerialPort::TakeThreadSettings() {
+    core_->SetInBufSize(inBufSize_);
+    core_->SetOutBufSize(outBufSize_);
+    core_->SetEventThreadPriority(eventThreadPriority_);
+    core_->SetWriteThreadPriority(writeThreadPriority_);
+}
+
+void TCustomSerialPort::Reopen() {
+    if (!core_->CanKeepDevice()) {
+        Close();
+        Open();
+        return;
+    }
+    // Close() and Open() as above, with the device left open in between.
+    // Its settings need no new round: every change since the open was
+    // applied to it as it was made.
+    {
+        const FlagGuard closing(closing_);
+        DispatcherPortClosed();
+        SafeSyncEnable(syncId_, false);
+        core_->StopThreads();
+        if (OnPortClose) {
+            OnPortClose(*this);
+        }
+    }
+    SafeSyncEnable(syncId_, true);
+    TakeThreadSettings();
+    core_->StartThreads();
+    if (OnPortOpen) {
+        OnPortOpen(*this);
     }
     DispatcherPortOpened();
 }

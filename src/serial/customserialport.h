@@ -39,6 +39,12 @@ class TCustomSerialPort : public TDataDispConnComponent {
     virtual void Open();
     // Closes the port and fires OnPortClose, also when it was not open.
     virtual void Close();
+    // Close() and then Open(), both events firing, with one difference: a
+    // port on a network serial server whose connection is up and whose name
+    // still stands for it keeps that connection (its threads start afresh
+    // and what either direction holds is purged, as a close and an open
+    // leave it). Errors propagate as from Open(); the port is closed then.
+    void Reopen();
     bool IsOpen() const;
 
     // Queues the bytes for sending, all or nothing; raises "Write data error
@@ -140,6 +146,9 @@ class TCustomSerialPort : public TDataDispConnComponent {
     void SendSyncEvent(TCoreEvent kind, std::uint32_t data, std::exception_ptr error);
     void DispatchEvent(TCoreEvent kind, std::uint32_t data, std::exception_ptr error);
     void FireLineEvents(std::uint32_t mask);
+    // Hands the buffer sizes and thread priorities to the core for the
+    // threads an open starts.
+    void TakeThreadSettings();
     TDcb ComputeDcb() const;
     // Makes a change of the properties the control block is built from and
     // applies the new block; when the open device refuses it, the

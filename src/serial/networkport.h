@@ -42,6 +42,7 @@ class NetworkPort final : public SerialDevice {
     bool readModemLines(int& lines) override;
     bool setModemLine(int line, bool on) override;
     bool readLineCounters(LineCounters& counters) override;
+    bool reusable() override;
 
   private:
     void connectSocket(const NetworkAddress& address);

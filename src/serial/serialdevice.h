@@ -57,6 +57,13 @@ class SerialDevice {
     // Line-error counters; false when the device keeps none.
     virtual bool readLineCounters(LineCounters& counters) = 0;
 
+    // Whether a close and an immediate open of the same name may keep this
+    // device as it is. A terminal is always opened afresh: that is cheap
+    // and resets its driver. A network connection that is up is kept, as
+    // building it again costs round trips and makes the server close and
+    // reopen its serial line.
+    virtual bool reusable() { return false; }
+
   protected:
     SerialDevice() = default;
 };
