@@ -127,21 +127,27 @@ void TComPortCore::InternalClose() {
 }
 
 void TComPortCore::StopThreads() {
-    // Cleared first, so that the event thread's poll leaves the device alone.
+    // Cleared first, so that the event thread's poll leaves the device alone
+    // and a read finds the port inactive.
     active_.store(false, std::memory_order_release);
+    // The threads stop without the read lock held: stopping the event thread
+    // delivers what other ports have queued for the user-interface thread,
+    // and their handlers take their own ports' locks, so holding ours would
+    // nest the ports' locks in whatever order the ports close. The write
+    // thread goes first (it discards its queue on the way), so that the purge
+    // below is the last word: a writer still running would send the rest of
+    // its piece after it.
+    if (writeThread_) {
+        writeThread_->StopThread();
+    }
+    if (eventThread_) {
+        eventThread_->StopThread();
+    }
     {
+        // A read under way on another thread ends before the threads go.
         const std::lock_guard lock(readLock_);
-        // The write thread goes first (it discards its queue on the way), so
-        // that the purge below is the last word: a writer still running
-        // would send the rest of its piece after it.
-        if (writeThread_) {
-            writeThread_->StopThread();
-            writeThread_.reset();
-        }
-        if (eventThread_) {
-            eventThread_->StopThread();
-            eventThread_.reset();
-        }
+        writeThread_.reset();
+        eventThread_.reset();
         device_->flush(true, true);
     }
     threadStartedEvent_.reset();
@@ -212,10 +218,12 @@ bool TComPortCore::WriteData(const void* buffer, std::int32_t n) {
 }
 
 std::int32_t TComPortCore::ReadData(void* buffer, std::int32_t n) {
+    // Looked at under the lock, so that a close cannot take the thread away
+    // between the look and the read.
+    const std::lock_guard lock(readLock_);
     if (!Active() || !eventThread_) {
         return -1;
     }
-    const std::lock_guard lock(readLock_);
     return eventThread_->ReadData(buffer, n);
 }
 
