@@ -202,6 +202,44 @@ TEST_F(ComPortIo, CloseWhileTheEventThreadWaitsForTheUserInterfaceIsPrompt) {
     EXPECT_EQ(received, 0);
 }
 
+// A close delivers the reports other ports have waiting; their handlers
+// take their own ports' locks. Two ports closed that way in turn must not
+// nest their locks in both orders (ThreadSanitizer reports such a cycle as a
+// possible deadlock; it needs its run to tell).
+TEST(ComPortClose, ReportsOfAnotherPortDeliveredDuringACloseTakeNoLockOfTheClosingPort) {
+    PtyPair ptys[2];
+    TComPort ports[2] = {TComPort("A"), TComPort("B")};
+    int received[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        ptys[i].linkAs(5 + i);
+        ports[i].SetComNumber(static_cast<std::uint16_t>(5 + i));
+        ports[i].OnDataRecived = [&received, i](TCustomSerialPort& sender, std::int32_t) {
+            received[i] += sender.InputCount();
+            std::uint8_t byte = 0;
+            sender.ReadData(&byte, 1);
+        };
+        ports[i].Open();
+    }
+    for (const int closing : {0, 1}) {
+        const int other = 1 - closing;
+        // Tried again when the machine was too slow for the report to be
+        // waiting by the time of the close.
+        bool deliveredByTheClose = false;
+        for (int attempt = 0; attempt < 10 && !deliveredByTheClose; ++attempt) {
+            ptys[other].writeMaster(0x01);
+            // Without the event loop running, the other port's event thread
+            // is now blocked in its report, which the close delivers.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            ports[closing].Close();
+            deliveredByTheClose = received[other] == 1;
+            ASSERT_TRUE(pumpUntil([&] { return received[other] == 1; }, 10000));
+            received[other] = 0;
+            ports[closing].Open();
+        }
+        EXPECT_TRUE(deliveredByTheClose) << "closing " << closing;
+    }
+}
+
 TEST_F(ComPortIo, CloseInsideTheReceiveHandlerWaitsOutTheReportTimeOut) {
     int closed = 0;
     double closedAt = 0;
