@@ -8,6 +8,7 @@
 #include "serial/pty_helpers.h"
 
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -118,7 +119,8 @@ TEST_P(Reopen, IsACloseAndAnOpenThatKeepsALiveConnection) {
     if (c.accepter) {
         SKIP_WITHOUT_SER2NET();
     }
-    const std::string folder = ::testing::TempDir();
+    const QTemporaryDir temporary;  // the servers' configurations
+    const std::string folder = temporary.path().toStdString();
     const Line line(1, folder, c.accepter);
     ASSERT_TRUE(line.ready());
     Port port(1);
@@ -158,7 +160,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, Reopen,
 // another server: a kept connection must never talk to the wrong line.
 TEST(Reopen, ConnectsAfreshWhenTheConnectionIsGoneOrTheLinkMoved) {
     SKIP_WITHOUT_SER2NET();
-    const std::string folder = ::testing::TempDir();
+    const QTemporaryDir temporary;  // the servers' configurations
+    const std::string folder = temporary.path().toStdString();
     const Line first(1, folder, Accepter::Rfc2217);
     const Line second(2, folder, Accepter::Rfc2217);
     ASSERT_TRUE(first.ready() && second.ready());
