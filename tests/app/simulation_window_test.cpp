@@ -17,6 +17,7 @@
 
 namespace tovrix {
 
+using test::typeCell;
 using test::WindowFixture;
 
 namespace {
@@ -24,18 +25,6 @@ namespace {
 SimulationWindow& openSimulation(TFRX& frx) {
     frx.MSimulationFenster->trigger();
     return *frx.simulationWindow;
-}
-
-// Types text into a grid cell as a user does and presses Return.
-void typeCell(TFRX& frx, int line, int cell, const QString& text) {
-    frx.Tabwerte->setCurrentCell(line, cell);
-    frx.Tabwerte->editItem(frx.Tabwerte->item(line, cell));
-    auto* editor = frx.Tabwerte->findChild<QLineEdit*>(QStringLiteral("TabwerteEditor"));
-    QVERIFY(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(!frx.Tabwerte->findChild<QLineEdit*>(QStringLiteral("TabwerteEditor")));
 }
 
 std::vector<std::uint8_t> values(const sim::TelegramResult& result) {

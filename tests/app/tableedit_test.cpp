@@ -28,30 +28,12 @@
 namespace tovrix {
 
 using test::BeepCounter;
+using test::typeCell;
 using test::WindowFixture;
 
 namespace {
 
 constexpr int kSequences = 1000;
-
-// Types text into a cell with the grid's own editor and presses Return.
-void typeCell(TFRX& frx, int line, int column, const QString& text) {
-    frx.Tabwerte->setCurrentCell(line, column);
-    frx.Tabwerte->editItem(frx.Tabwerte->item(line, column));
-    auto* editor = frx.Tabwerte->findChild<QLineEdit*>(QStringLiteral("TabwerteEditor"));
-    QVERIFY(editor);
-    editor->selectAll();
-    if (text.isEmpty()) {
-        QTest::keyClick(editor, Qt::Key_Delete);
-    } else {
-        QTest::keyClicks(editor, text);
-    }
-    QTest::keyClick(editor, Qt::Key_Return);
-    // The grid takes the text after the key has been handled.
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!frx.Tabwerte->findChild<QLineEdit*>(QStringLiteral("TabwerteEditor")));
-}
 
 void pasteAt(TFRX& frx, int line, int column, const QString& text) {
     QApplication::clipboard()->setText(text);

@@ -3,8 +3,11 @@
 #include "app/tfrx.h"
 #include "serial/portnames.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,6 +69,26 @@ class WindowFixture {
     QString previousDirectory_;
     std::unique_ptr<TFRX> window_;
 };
+
+// Types text into grid cell (line, column) with the grid's own editor, as a
+// user does (an empty text deletes the cell's text), and presses Return.
+inline void typeCell(TFRX& frx, int line, int column, const QString& text) {
+    frx.Tabwerte->setCurrentCell(line, column);
+    frx.Tabwerte->editItem(frx.Tabwerte->item(line, column));
+    auto* editor = frx.Tabwerte->findChild<QLineEdit*>(QStringLiteral("TabwerteEditor"));
+    QVERIFY(editor);
+    editor->selectAll();
+    if (text.isEmpty()) {
+        QTest::keyClick(editor, Qt::Key_Delete);
+    } else {
+        QTest::keyClicks(editor, text);
+    }
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The grid takes the text after the key has been handled.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!frx.Tabwerte->findChild<QLineEdit*>(QStringLiteral("TabwerteEditor")));
+}
 
 // A settings file as the program writes it.
 inline QStringList settingsLines(const QString& directory) {
